@@ -1,0 +1,140 @@
+// DllMain and the three entry points of the launcher.
+#include "app/Entry.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <cwchar>
+#include <cwctype>
+
+#include "product/ProductInfo.h"
+
+extern "C" {
+HINSTANCE hiDLL = nullptr;
+}
+
+namespace {
+
+// Whether the command line holds the switch, given with '/', '-' or bare, in any case.
+bool HasSwitch(const wchar_t* cmdLine, const wchar_t* name)
+{
+    if (!cmdLine)
+        return false;
+    size_t nameLength = wcslen(name);
+    const wchar_t* p = cmdLine;
+    while (*p) {
+        while (*p && iswspace(*p))
+            ++p;
+        const wchar_t* start = p;
+        bool quoted = *p == L'"';
+        if (quoted)
+            ++p;
+        while (*p && (quoted ? *p != L'"' : !iswspace(*p)))
+            ++p;
+        const wchar_t* end = p;
+        if (quoted && *p)
+            ++p;
+        if (quoted)
+            ++start;
+        if (start < end && (*start == L'/' || *start == L'-'))
+            ++start;
+        if (static_cast<size_t>(end - start) == nameLength && _wcsnicmp(start, name, nameLength) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The tray role's window until the notification-area application takes it over: it holds
+// the role's single place on the desktop and ends on a close request.
+LRESULT CALLBACK TrayWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == ProductInfo::GetMyMessage() && wParam == MyMsgClose &&
+        static_cast<WORD>(lParam) == GetProductInfo()->GetID()) {
+        PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+int RunTray(HINSTANCE hInst)
+{
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = TrayWndProc;
+    wc.hInstance = hiDLL;
+    wc.lpszClassName = GLIMPSEBOX_TRAY_CLASS;
+    if (!RegisterClassExW(&wc))
+        return 0;
+    HWND hwnd = CreateWindowExW(0, GLIMPSEBOX_TRAY_CLASS, L"Glimpsebox", WS_OVERLAPPED, 0, 0, 0, 0,
+                                nullptr, nullptr, hiDLL, nullptr);
+    int result = 0;
+    if (hwnd) {
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        result = static_cast<int>(msg.wParam);
+    }
+    UnregisterClassW(GLIMPSEBOX_TRAY_CLASS, hiDLL);
+    (void)hInst;
+    return result;
+}
+
+} // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        CoInitialize(nullptr);
+        InitCommonControls();
+        hiDLL = instance;
+        GetProductInfo()->SetAppRootKey(L"HKCU\\Software\\Corvantrix\\Glimpsebox");
+        DisableThreadLibraryCalls(instance);
+        break;
+    case DLL_PROCESS_DETACH:
+        CoUninitialize();
+        break;
+    default:
+        break;
+    }
+    return TRUE;
+}
+
+int DoGlimpsebox(wchar_t* cmdLine, int show)
+{
+    (void)cmdLine;
+    (void)show;
+    // The start dialog is not part of this build: report that no dialog was created.
+    return -1;
+}
+
+int RunTB_Icon(int start, HINSTANCE hInst, wchar_t* cmdLine, int show)
+{
+    (void)cmdLine;
+    (void)show;
+    HWND running = FindWindowW(GLIMPSEBOX_TRAY_CLASS, nullptr);
+    if (!start) {
+        if (running)
+            PostMessageW(running, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    // At most one tray process per desktop.
+    if (running)
+        return 0;
+    CoInitialize(nullptr);
+    InitCommonControls();
+    int result = RunTray(hInst);
+    CoUninitialize();
+    return result;
+}
+
+int DoCheckForUpdatesAuto(const wchar_t* cmdLine)
+{
+    // Only this call acts on the switch; the launcher ends at once when it returns 1.
+    return HasSwitch(cmdLine, L"CHECK4UPDATES") ? 1 : 0;
+}

@@ -1,0 +1,107 @@
+// The populate benchmark: a full read of 50, 300 and 1000 desktop items against the floor of
+// as many bare hook round trips, measured in the same run. Prints the ratios.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/DesktopMirror.h"
+#include "app/SharedData.h"
+#include "tests/support/StandinProcess.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+typedef HANDLE (*FloorInstallFn)(HWND);
+typedef void (*FloorRemoveFn)();
+
+double Now()
+{
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+std::string Items(int count)
+{
+    std::string text;
+    const char* colors[] = {"C03030", "30A030", "3050C0", "D0A020"};
+    for (int i = 0; i < count; ++i) {
+        int x = 10 + (i % 40) * 25, y = 10 + (i / 40) * 25;
+        text += std::to_string(x) + "\t" + std::to_string(y) + "\t" + colors[i % 4] + "\t" + std::to_string(i % 7 == 0) +
+                "\tDesktop item number " + std::to_string(i) + "\n";
+    }
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    HMODULE floorLib = LoadLibraryW((test::ExeDir() + L"\\FloorHook.dll").c_str());
+    auto floorInstall = reinterpret_cast<FloorInstallFn>(reinterpret_cast<void*>(GetProcAddress(floorLib, "FloorInstall")));
+    auto floorRemove = reinterpret_cast<FloorRemoveFn>(reinterpret_cast<void*>(GetProcAddress(floorLib, "FloorRemove")));
+    if (!floorInstall || !floorRemove) {
+        printf("FloorHook.dll not found\n");
+        return 1;
+    }
+    HWND window = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    UINT floorMessage = RegisterWindowMessageW(L"GlimpseboxBenchFloor");
+
+    printf("populate benchmark: median of %d rounds, times in ms (per item in brackets)\n", rounds);
+    printf("  first:  the first read of a new desktop (every record, icon and shell icon made)\n");
+    printf("  open:   the read each opening of the mirror window does (records kept)\n");
+    printf("  floor:  as many bare hook round trips: post, answer, event, nothing else\n");
+    printf("%6s %18s %18s %18s %8s\n", "items", "first", "open", "floor", "ratio");
+    int status = 0;
+    for (int count : {50, 300, 1000}) {
+        test::StandinProcess shell;
+        if (!shell.StartItems(Items(count), L"--quiet")) {
+            printf("stand-in shell did not start\n");
+            return 1;
+        }
+        HWND listView = shell.ListView();
+
+        DesktopMirror mirror;
+        double start = Now();
+        mirror.ReadDesktop(window);
+        double first = Now() - start;
+        if (mirror.Items().GetCount() != count)
+            status = 1;
+
+        std::vector<double> open, floor;
+        for (int round = 0; round < rounds; ++round) {
+            start = Now();
+            mirror.ReadDesktop(window);
+            open.push_back(Now() - start);
+            if (mirror.Items().GetCount() != count)
+                status = 1;
+            DesktopMirror::RemoveHooks();
+
+            HANDLE answered = floorInstall(listView);
+            start = Now();
+            for (int i = 0; i < count; ++i) {
+                PostMessageW(listView, floorMessage, 0, i);
+                WaitForSingleObject(answered, 5000);
+            }
+            floor.push_back(Now() - start);
+            floorRemove();
+        }
+        double o = Median(open), f = Median(floor);
+        printf("%6d %9.1f [%6.3f] %9.1f [%6.3f] %9.1f [%6.3f] %8.2f\n", count, first, first / count, o, o / count, f,
+               f / count, o / f);
+        fflush(stdout);
+    }
+    DestroyWindow(window);
+    return status;
+}

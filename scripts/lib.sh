@@ -1,0 +1,87 @@
+# Shared by scripts/test, scripts/demo and scripts/bench: install, build, a private X
+# display and a fresh Wine prefix, and the clean-up of exactly what was started here.
+# shellcheck shell=bash
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+BUILD="$ROOT/build"
+GLMBX_STARTED_XVFB=""
+GLMBX_XVFB_FD_FILE=""
+
+glmbx_install() {
+  bash "$ROOT/scripts/install"
+}
+
+glmbx_build() {
+  if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    cmake --preset mingw-i686 -S "$ROOT" >"$ROOT/build-configure.log" 2>&1 || { cat "$ROOT/build-configure.log"; return 1; }
+    mv "$ROOT/build-configure.log" "$BUILD/configure.log"
+  fi
+  cmake --build "$BUILD" -- -k 0 >"$BUILD/build.log" 2>&1 || { tail -60 "$BUILD/build.log"; return 1; }
+  if grep -q 'warning:' "$BUILD/build.log"; then
+    grep 'warning:' "$BUILD/build.log" | head -20
+  fi
+}
+
+# A private Xvfb on a display it chooses itself; with $1 = reuse, an existing DISPLAY is kept.
+glmbx_start_xvfb() {
+  if [ "${1:-}" = reuse ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return 0
+  fi
+  GLMBX_XVFB_FD_FILE="$(mktemp)"
+  # The display number arrives on fd 3; Xvfb keeps the pipe it writes to open.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$GLMBX_XVFB_FD_FILE" \
+    >"$BUILD/xvfb.log" 2>&1 &
+  GLMBX_STARTED_XVFB=$!
+  local i
+  for i in $(seq 1 100); do
+    if [ -s "$GLMBX_XVFB_FD_FILE" ]; then break; fi
+    kill -0 "$GLMBX_STARTED_XVFB" 2>/dev/null || { cat "$BUILD/xvfb.log"; return 1; }
+    sleep 0.1
+  done
+  export DISPLAY=":$(head -n1 "$GLMBX_XVFB_FD_FILE" | tr -d '[:space:]')"
+  for i in $(seq 1 100); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not come up" >&2
+  return 1
+}
+
+# A new Wine prefix inside the build tree (named by $1); Mono and Gecko are never offered.
+glmbx_fresh_prefix() {
+  export WINEPREFIX="$BUILD/${1:-wineprefix}"
+  export WINEARCH=win32
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEDEBUG=-all
+  if [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  fi
+  wineboot -i >"$BUILD/wineboot.log" 2>&1 </dev/null
+  # wineboot links the Desktop folder to the home folder; the stand-in shell fills and cleans
+  # the Desktop folder, so it must be a real folder inside the prefix.
+  local desktop
+  for desktop in "$WINEPREFIX"/drive_c/users/*/Desktop; do
+    if [ -L "$desktop" ]; then
+      rm -f "$desktop" && mkdir -p "$desktop"
+    fi
+  done
+  # Without a window manager, "managed" windows cost about 2 s at every unmap.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$BUILD/wineboot.log" 2>&1 </dev/null
+  wineserver -w
+  # One server for the whole run: without it every test program pays Wine's start-up.
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+glmbx_cleanup() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  if [ -n "$GLMBX_STARTED_XVFB" ]; then
+    kill "$GLMBX_STARTED_XVFB" 2>/dev/null || true
+    wait "$GLMBX_STARTED_XVFB" 2>/dev/null || true
+  fi
+  [ -n "$GLMBX_XVFB_FD_FILE" ] && rm -f "$GLMBX_XVFB_FD_FILE"
+  return 0
+}

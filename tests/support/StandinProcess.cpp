@@ -1,0 +1,128 @@
+// Starting, watching and stopping the stand-in desktop shell.
+#include "tests/support/StandinProcess.h"
+
+#include <cstdlib>
+
+#include "tests/support/TestSupport.h"
+
+namespace test {
+
+StandinProcess::~StandinProcess()
+{
+    Stop();
+}
+
+bool StandinProcess::Start(const std::wstring& args, DWORD timeoutMs)
+{
+    Stop();
+    dir = NewTempDir(L"standin");
+    logPath = dir + L"\\standin.log";
+    std::wstring exe = ExeDir() + L"\\StandinShell.exe";
+    std::wstring command = L"\"" + exe + L"\" --log \"" + logPath + L"\" " + args;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+        return false;
+    std::string ready;
+    if (!WaitForLine("listed ", nullptr, 0, timeoutMs) || !WaitForLine("ready ", &ready, 0, 0))
+        return false;
+    progman = reinterpret_cast<HWND>(static_cast<UINT_PTR>(strtoull(Field(ready, "progman").c_str(), nullptr, 16)));
+    listView = reinterpret_cast<HWND>(static_cast<UINT_PTR>(strtoull(Field(ready, "listview").c_str(), nullptr, 16)));
+    return listView != nullptr;
+}
+
+bool StandinProcess::StartItems(const std::string& itemFile, const std::wstring& moreArgs)
+{
+    std::wstring itemDir = NewTempDir(L"items");
+    std::wstring path = itemDir + L"\\items.txt";
+    if (!WriteUtf8File(path, itemFile))
+        return false;
+    return Start(L"--items \"" + path + L"\" --no-menus " + moreArgs);
+}
+
+bool StandinProcess::Running() const
+{
+    return pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void StandinProcess::Stop()
+{
+    if (!pi.hProcess)
+        return;
+    if (Running() && progman && IsWindow(progman))
+        PostMessageW(progman, WM_CLOSE, 0, 0);
+    bool ended = PumpUntil([this] { return !Running(); }, 5000);
+    if (!ended)
+        Kill();
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    pi = {};
+    progman = listView = nullptr;
+}
+
+void StandinProcess::Kill()
+{
+    if (pi.hProcess && Running()) {
+        TerminateProcess(pi.hProcess, 9);
+        WaitForSingleObject(pi.hProcess, 10000);
+    }
+}
+
+std::vector<std::string> StandinProcess::Lines() const
+{
+    std::vector<std::string> lines;
+    std::string text = ReadFileBytes(logPath);
+    size_t start = 0;
+    // Only whole lines: the shell may be writing the last one.
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> StandinProcess::LinesWith(const std::string& prefix, size_t from) const
+{
+    std::vector<std::string> found;
+    std::vector<std::string> lines = Lines();
+    for (size_t i = from; i < lines.size(); ++i) {
+        if (lines[i].compare(0, prefix.size(), prefix) == 0)
+            found.push_back(lines[i]);
+    }
+    return found;
+}
+
+bool StandinProcess::WaitForLine(const std::string& prefix, std::string* line, size_t from, DWORD timeoutMs) const
+{
+    std::string found;
+    bool ok = PumpUntil(
+        [&] {
+            std::vector<std::string> lines = LinesWith(prefix, from);
+            if (lines.empty())
+                return false;
+            found = lines.front();
+            return true;
+        },
+        timeoutMs);
+    if (ok && line)
+        *line = found;
+    return ok;
+}
+
+std::string Field(const std::string& line, const std::string& key)
+{
+    std::string pattern = " " + key + "=";
+    size_t at = line.find(pattern);
+    if (at == std::string::npos)
+        return {};
+    at += pattern.size();
+    // label= runs to the end of the line; everything else to the next blank.
+    if (key == "label")
+        return line.substr(at);
+    size_t end = line.find(' ', at);
+    return line.substr(at, end == std::string::npos ? std::string::npos : end - at);
+}
+
+} // namespace test

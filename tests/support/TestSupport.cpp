@@ -1,0 +1,140 @@
+// Bounded message pumping, temporary folders, UTF-8 files and the recording window.
+#include "tests/support/TestSupport.h"
+
+#include <cstring>
+
+namespace test {
+
+void PumpPending()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        PumpPending();
+        if (done())
+            return true;
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs)
+            return done();
+        // Wake for messages, or re-check a condition that is not a message every 10 ms.
+        DWORD left = timeoutMs - elapsed;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, left < 10 ? left : 10, QS_ALLINPUT);
+    }
+}
+
+std::wstring ExeDir()
+{
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir(path, length);
+    return dir.substr(0, dir.find_last_of(L'\\'));
+}
+
+std::wstring NewTempDir(const wchar_t* name)
+{
+    static int serial;
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    std::wstring dir = std::wstring(base) + L"glmbx-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) +
+                       L"-" + std::to_wstring(++serial);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::string ToUtf8(const std::wstring& text)
+{
+    if (text.empty())
+        return {};
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring FromUtf8(const std::string& text)
+{
+    if (text.empty())
+        return {};
+    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(size, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
+    return out;
+}
+
+bool WriteUtf8File(const std::wstring& path, const std::string& text)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == text.size();
+}
+
+std::string ReadFileBytes(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    std::string out;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got)
+        out.append(chunk, got);
+    CloseHandle(file);
+    return out;
+}
+
+RecordingWindow::RecordingWindow() : hwnd(nullptr), counts{}, registered(0)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"GlmbxTestRecordingWindow";
+    RegisterClassW(&wc);  // fails harmlessly when another instance registered it
+    hwnd = CreateWindowExW(0, wc.lpszClassName, L"recorder", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           wc.hInstance, this);
+}
+
+RecordingWindow::~RecordingWindow()
+{
+    if (hwnd && IsWindow(hwnd))
+        DestroyWindow(hwnd);
+}
+
+int RecordingWindow::Count(UINT msg) const
+{
+    return msg < 0x400 ? counts[msg] : 0;
+}
+
+void RecordingWindow::Clear()
+{
+    std::memset(counts, 0, sizeof(counts));
+}
+
+LRESULT CALLBACK RecordingWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && msg < 0x400)
+        ++self->counts[msg];
+    // Closing is recorded, not acted on: the test decides the window's life.
+    if (msg == WM_CLOSE)
+        return 0;
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+} // namespace test

@@ -1,0 +1,45 @@
+// Helpers of the test programs: bounded waits that keep messages flowing, files and text.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace test {
+
+// Pumps this thread's messages until done() holds or timeoutMs passes; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+// Pumps whatever is queued now, without waiting.
+void PumpPending();
+
+std::wstring ExeDir();
+// A new empty folder under the temporary folder, unique to this process and name.
+std::wstring NewTempDir(const wchar_t* name);
+
+std::string ToUtf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
+bool WriteUtf8File(const std::wstring& path, const std::string& text);
+std::string ReadFileBytes(const std::wstring& path);
+
+// A top-level window of this process that records the messages it receives.
+class RecordingWindow {
+public:
+    RecordingWindow();
+    ~RecordingWindow();
+    RecordingWindow(const RecordingWindow&) = delete;
+    RecordingWindow& operator=(const RecordingWindow&) = delete;
+
+    HWND Handle() const { return hwnd; }
+    // How many times a message arrived (sent or posted).
+    int Count(UINT msg) const;
+    void Clear();
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
+    HWND hwnd;
+    int counts[0x400];
+    int registered;
+};
+
+} // namespace test
