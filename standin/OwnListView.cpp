@@ -7,6 +7,7 @@
 #include <windowsx.h>
 
 #include <cstdint>
+#include <cwchar>
 
 namespace standin {
 
@@ -54,13 +55,22 @@ UniqueBitmap CreatePixels(int size, std::uint32_t*& pixels)
 // Adds a picture that shows colour where covered(x, y) holds and is transparent elsewhere.
 // Transparency is the mask's alone, the alpha bytes stay 0: Wine draws no overlay over a picture
 // that has alpha.
+// A picture that shows colour where covered(x, y) holds and is transparent elsewhere.
+// Transparency is the mask's alone, the alpha bytes stay 0: Wine draws no overlay over a picture
+// that has alpha.
+struct Picture {
+    UniqueBitmap image;
+    UniqueBitmap mask;
+};
+
 template <typename Covered>
-bool AddPicture(HIMAGELIST list, int size, COLORREF colour, Covered covered)
+Picture MakePicture(int size, COLORREF colour, Covered covered)
 {
+    Picture picture;
     std::uint32_t* pixels = nullptr;
-    UniqueBitmap image = CreatePixels(size, pixels);
-    if (!image || !pixels)
-        return false;
+    picture.image = CreatePixels(size, pixels);
+    if (!picture.image || !pixels)
+        return Picture();
     const int maskStride = ((size + 15) / 16) * 2; // monochrome rows are WORD-aligned
     std::vector<BYTE> maskBits(static_cast<size_t>(maskStride * size), 0);
     const std::uint32_t rgb = (static_cast<std::uint32_t>(GetRValue(colour)) << 16) |
@@ -76,8 +86,27 @@ bool AddPicture(HIMAGELIST list, int size, COLORREF colour, Covered covered)
         }
     }
     GdiFlush();
-    UniqueBitmap mask(CreateBitmap(size, size, 1, 1, maskBits.data()));
-    return mask && ImageList_Add(list, image.Get(), mask.Get()) >= 0;
+    picture.mask = UniqueBitmap(CreateBitmap(size, size, 1, 1, maskBits.data()));
+    if (!picture.mask)
+        return Picture();
+    return picture;
+}
+
+template <typename Covered>
+bool AddPicture(HIMAGELIST list, int size, COLORREF colour, Covered covered)
+{
+    Picture picture = MakePicture(size, colour, covered);
+    return picture.image && ImageList_Add(list, picture.image.Get(), picture.mask.Get()) >= 0;
+}
+
+// The item's solid square, drawn anew in place: the list keeps the index, only the pixels change.
+bool ReplacePicture(HIMAGELIST list, int index, COLORREF colour)
+{
+    int size = 0, height = 0;
+    if (!list || !ImageList_GetIconSize(list, &size, &height))
+        return false;
+    Picture picture = MakePicture(size, colour, [](int, int) { return true; });
+    return picture.image && ImageList_Replace(list, index, picture.image.Get(), picture.mask.Get());
 }
 
 // Overlay 1: transparent but for a pure white block filling the lower-left quarter.
@@ -254,6 +283,12 @@ LRESULT CALLBACK OwnFolderView::WindowProc(HWND window, UINT message, WPARAM wPa
 
 LRESULT OwnFolderView::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // Tests change an item's picture in place through this message (item, COLORREF).
+    static const UINT recolorMessage = RegisterWindowMessageW(L"StandinRecolor");
+    if (message == recolorMessage) {
+        Recolor(static_cast<int>(wParam), static_cast<COLORREF>(lParam));
+        return 0;
+    }
     switch (message) {
     case WM_NOTIFY:
         if (lParam)
@@ -273,6 +308,21 @@ LRESULT OwnFolderView::OnMessage(HWND window, UINT message, WPARAM wParam, LPARA
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
+}
+
+void OwnFolderView::Recolor(int item, COLORREF colour)
+{
+    const int count = static_cast<int>(spy_.SendQuiet(LVM_GETITEMCOUNT, 0, 0));
+    if (item < 0 || item >= count)
+        return;
+    // Item i shows picture i + 1: picture 0 is the overlay.
+    bool done = ReplacePicture(normalImages_.Get(), item + 1, colour);
+    done = ReplacePicture(smallImages_.Get(), item + 1, colour) || done;
+    InvalidateRect(listView_, nullptr, TRUE);
+    wchar_t text[8];
+    swprintf(text, 8, L"%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    log_.Write(std::wstring(L"recolor item=") + std::to_wstring(item) + L" color=" + text +
+               (done ? L"" : L" failed"));
 }
 
 void OwnFolderView::OnNotify(const NMHDR& header)

@@ -59,6 +59,7 @@ private:
     void OnNotify(const NMHDR& header);
     void OnContextMenu(int x, int y);
     void LogOpen(int item);
+    void Recolor(int item, COLORREF colour);
     bool CreateImageLists(const ItemsPlan& plan);
 
     const Log& log_;

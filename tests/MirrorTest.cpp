@@ -442,3 +442,87 @@ TEST_F(MirrorTest, PlatformFolderViewOpensARealShortcut)
                                 30000));
     EXPECT_TRUE(test::PumpUntil([&] { return mirrorWindow.Count(WM_CLOSE) == 1; }, 10000));
 }
+
+TEST_F(MirrorTest, OverLongLabelIsCutInsideTheSharedSection)
+{
+    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", 0, std::string(5000, 'W')) +
+                                 ItemLine(120, 20, "00FF00", 0, "After")));
+    SharedData* s = GetSharedData();
+    memset(s->unused, 0xA5, sizeof(s->unused));
+    ASSERT_TRUE(Read());
+    EXPECT_EQ(mirror.Labels(), (std::vector<std::wstring>{std::wstring(259, L'W'), L"After"}));
+    for (BYTE guard : s->unused)
+        EXPECT_EQ(guard, 0xA5);
+}
+
+namespace {
+
+LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// A window of the given class in this process, destroyed with the object.
+struct FakeWindow {
+    HWND hwnd;
+    FakeWindow(const wchar_t* className, HWND parent)
+    {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = PlainProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = className;
+        RegisterClassW(&wc);
+        hwnd = CreateWindowExW(0, className, L"", parent ? WS_CHILD : WS_POPUP, 0, 0, 10, 10, parent, nullptr,
+                               wc.hInstance, nullptr);
+    }
+    ~FakeWindow() { DestroyWindow(hwnd); }
+};
+
+} // namespace
+
+TEST_F(MirrorTest, BrokenWindowChainReadsNothing)
+{
+    ASSERT_EQ(FindWindowW(L"Progman", nullptr), nullptr);
+    FakeWindow progman(L"Progman", nullptr);
+    ASSERT_NE(progman.hwnd, nullptr);
+    EXPECT_FALSE(Read(false));
+    SharedData* s = GetSharedData();
+    EXPECT_EQ(s->hwndProgman, progman.hwnd);
+    EXPECT_EQ(s->hwndDefView, nullptr);
+    EXPECT_EQ(s->hwndListView, nullptr);
+
+    FakeWindow defView(L"SHELLDLL_DefView", progman.hwnd);
+    EXPECT_FALSE(Read(false));
+    EXPECT_EQ(s->hwndDefView, defView.hwnd);
+    EXPECT_EQ(s->hwndListView, nullptr);
+    EXPECT_EQ(mirror.Items().GetCount(), 0);
+    // The hooks are in place all the same, for the mirror window's life.
+    EXPECT_NE(s->hookGetMsg, nullptr);
+    EXPECT_NE(s->hookCallWndRet, nullptr);
+}
+
+TEST_F(MirrorTest, PictureChangedInPlaceIsReadAgain)
+{
+    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", 0, "Steady") + ItemLine(120, 20, "00FF00", 1, "Changing")));
+    ASSERT_TRUE(Read());
+    std::vector<DesktopItem*> before = mirror.Records();
+    ASSERT_EQ(before.size(), 2u);
+    HICON steadyIcon = before[0]->hIcon;
+    unsigned made = mirror.IconsMade();
+
+    // The shell draws the second item anew at the same image index.
+    size_t mark = shell.Mark();
+    ASSERT_TRUE(PostMessageW(GetSharedData()->hwndDefView, RegisterWindowMessageW(L"StandinRecolor"), 1, RGB(0, 0, 255)));
+    std::string line;
+    ASSERT_TRUE(shell.WaitForLine("recolor ", &line, mark));
+    ASSERT_EQ(line, "recolor item=1 color=0000FF");
+
+    ASSERT_TRUE(Read());
+    std::vector<DesktopItem*> after = mirror.Records();
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(after[0]->hIcon, steadyIcon);
+    EXPECT_EQ(mirror.IconsMade(), made + 1);  // only the changed picture
+    std::vector<DWORD> pixels = Render(after[1]->hIcon);
+    EXPECT_EQ(At(pixels, 12, 3), 0x0000FFu);
+    EXPECT_EQ(At(pixels, 2, 13), 0xFFFFFFu);  // the overlay is still drawn in
+}
