@@ -3,7 +3,8 @@
 # shellcheck shell=bash
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-BUILD="$ROOT/build"
+# Another build folder (a second work tree, say) can be named in GLMBX_BUILD_DIR.
+BUILD="${GLMBX_BUILD_DIR:-$ROOT/build}"
 GLMBX_STARTED_XVFB=""
 GLMBX_XVFB_FD_FILE=""
 
@@ -13,8 +14,8 @@ glmbx_install() {
 
 glmbx_build() {
   if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake --preset mingw-i686 -S "$ROOT" >"$ROOT/build-configure.log" 2>&1 || { cat "$ROOT/build-configure.log"; return 1; }
-    mv "$ROOT/build-configure.log" "$BUILD/configure.log"
+    mkdir -p "$BUILD"
+    (cd "$ROOT" && cmake --preset mingw-i686 -B "$BUILD") >"$BUILD/configure.log" 2>&1 || { cat "$BUILD/configure.log"; return 1; }
   fi
   cmake --build "$BUILD" -- -k 0 >"$BUILD/build.log" 2>&1 || { tail -60 "$BUILD/build.log"; return 1; }
   if grep -q 'warning:' "$BUILD/build.log"; then
