@@ -67,6 +67,9 @@ glmbx_fresh_prefix() {
       rm -f "$desktop" && mkdir -p "$desktop"
     fi
   done
+  # A crashing test program must fail at once, not wait for a debugger or a crash dialog.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$BUILD/wineboot.log" 2>&1 </dev/null
+  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >>"$BUILD/wineboot.log" 2>&1 </dev/null || true
   # Without a window manager, "managed" windows cost about 2 s at every unmap.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$BUILD/wineboot.log" 2>&1 </dev/null
   wineserver -w
