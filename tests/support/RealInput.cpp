@@ -1,0 +1,45 @@
+// Real input for tests: xdotool through the Unix shell, finished when its marker appears.
+#include "tests/support/RealInput.h"
+
+#include "tests/support/TestSupport.h"
+
+namespace test {
+
+bool Xdo(const std::string& args, DWORD timeoutMs)
+{
+    static int serial;
+    std::string marker = "/tmp/glmbx-xdo-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    std::wstring markerPath = L"Z:" + FromUtf8(marker);
+    for (wchar_t& c : markerPath) {
+        if (c == L'/')
+            c = L'\\';
+    }
+    DeleteFileW(markerPath.c_str());
+    std::wstring command = L"Z:\\bin\\sh -c \"xdotool " + FromUtf8(args) + L"; echo $? > " + FromUtf8(marker) + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    std::string result;
+    bool finished = PumpUntil(
+        [&] {
+            result = ReadFileBytes(markerPath);
+            return !result.empty() && result.back() == '\n';
+        },
+        timeoutMs);
+    DeleteFileW(markerPath.c_str());
+    return finished && result == "0\n";
+}
+
+std::string HeldClick(int button)
+{
+    std::string b = std::to_string(button);
+    return "mousedown " + b + " sleep 0.15 mouseup " + b;
+}
+
+} // namespace test

@@ -1,0 +1,28 @@
+// FullWndDragger: the client area as a caption, with the hand cursor over it.
+#include "ui/FullWndDragger.h"
+
+FullWndDragger::~FullWndDragger() = default;
+
+int FullWndDragger::OnWndMessage(CSWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (!pWnd || !pResult)
+        return 0;
+    switch (msg) {
+    case WM_SETCURSOR:
+        if (IsZoomed(pWnd->GetHandle()) || LOWORD(lParam) != HTCAPTION)
+            return 0;
+        if (!hCursor)
+            hCursor = LoadCursorW(nullptr, IDC_HAND);
+        if (hCursor)
+            SetCursor(hCursor);
+        *pResult = TRUE;
+        return 1;
+    case WM_NCHITTEST:
+        *pResult = pWnd->DoWndMessage(msg, wParam, lParam, this);
+        if (*pResult == HTCLIENT && !IsZoomed(pWnd->GetHandle()))
+            *pResult = HTCAPTION;
+        return 1;
+    default:
+        return 0;
+    }
+}
