@@ -479,7 +479,7 @@ BOOL IsRootFolder(const wchar_t* p, BOOL acceptUNC)
         return !p[2] || (IsSep(p[2]) && !p[3]);
     if (IsSep(p[0]) && !p[1])
         return TRUE;
-    if (!acceptUNC || !IsFileSysUNC(p))
+    if (!acceptUNC || !IsUncPath(p))
         return FALSE;
     size_t length = ShareRootLength(p);
     return !p[length] || (IsSep(p[length]) && !p[length + 1]);
@@ -495,7 +495,7 @@ BOOL IsFtpFolder(const wchar_t* p)
     return p && StrStartsWith(p, L"ftp:", TRUE) && IsSep(p[4]) && IsSep(p[5]);
 }
 
-BOOL IsFileSysUNC(const wchar_t* p)
+BOOL IsUncPath(const wchar_t* p)
 {
     if (!ShareRootLength(p))
         return FALSE;
@@ -530,7 +530,7 @@ BOOL ExtractRootPath(wchar_t* root, const wchar_t* p, int rootChars)
         textbuf::Copy(root, rootChars, drive);
         return TRUE;
     }
-    if (IsFileSysUNC(p)) {
+    if (IsUncPath(p)) {
         size_t length = ShareRootLength(p);
         if (length + 2 > static_cast<size_t>(rootChars))
             return FALSE;
@@ -571,7 +571,7 @@ BOOL DosPathToShellPath(wchar_t* p)
     size_t rootLength = 0;
     if (HasDrive(p))
         rootLength = IsSep(p[2]) ? 3 : 2;
-    else if (IsFileSysUNC(p))
+    else if (IsUncPath(p))
         rootLength = ShareRootLength(p) + 1;
     else if (IsSep(p[0]))
         rootLength = 1;
@@ -698,7 +698,7 @@ BOOL CreateFolder(const wchar_t* p)
     size_t first = 0;  // where the first component that may need creating begins
     if (HasDrive(text))
         first = 3;
-    else if (IsFileSysUNC(text))
+    else if (IsUncPath(text))
         first = ShareRootLength(text) + 1;
     else
         first = 1;

@@ -92,9 +92,9 @@ GLMBX_API BOOL IsRootFolder(const wchar_t* p, BOOL acceptUNC = TRUE);
 GLMBX_API BOOL IsDosFolder(const wchar_t* p);
 // An FTP location ("ftp://...").
 GLMBX_API BOOL IsFtpFolder(const wchar_t* p);
-// A share path of the file system: two separators, a server, a separator and a share name
+// A share path (the file system's UNC form): two separators, a server, a separator and a share name
 // (not a device or long-path prefix such as "\\?\" or "\\.\").
-GLMBX_API BOOL IsFileSysUNC(const wchar_t* p);
+GLMBX_API BOOL IsUncPath(const wchar_t* p);
 // The drive letter's number (0 for A:), -1 when p does not begin with one.
 GLMBX_API int GetDriveFromPath(const wchar_t* p);
 // GetDriveTypeW of the path's root (DRIVE_NO_ROOT_DIR when there is none).

@@ -303,11 +303,11 @@ TEST(PathClassify, NamesMasksAndRoots)
     EXPECT_FALSE(IsNetworkFolder(L"\\\\"));
     EXPECT_FALSE(IsNetworkFolder(L"\\srv"));
 
-    EXPECT_TRUE(IsFileSysUNC(L"\\\\server\\share\\dir"));
-    EXPECT_TRUE(IsFileSysUNC(L"\\\\server\\share"));
-    EXPECT_FALSE(IsFileSysUNC(L"\\\\server"));
-    EXPECT_FALSE(IsFileSysUNC(L"\\\\?\\C:\\x"));
-    EXPECT_FALSE(IsFileSysUNC(L"\\\\.\\pipe\\x"));
+    EXPECT_TRUE(IsUncPath(L"\\\\server\\share\\dir"));
+    EXPECT_TRUE(IsUncPath(L"\\\\server\\share"));
+    EXPECT_FALSE(IsUncPath(L"\\\\server"));
+    EXPECT_FALSE(IsUncPath(L"\\\\?\\C:\\x"));
+    EXPECT_FALSE(IsUncPath(L"\\\\.\\pipe\\x"));
 
     EXPECT_TRUE(IsRootFolder(L"C:\\"));
     EXPECT_TRUE(IsRootFolder(L"d:"));

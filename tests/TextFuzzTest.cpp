@@ -263,7 +263,7 @@ TEST(TextFuzz, QueriesAnswerWithoutTouchingAnything)
         IsRootFolder(s, round & 1);
         IsDosFolder(s);
         IsFtpFolder(s);
-        IsFileSysUNC(s);
+        IsUncPath(s);
         int drive = GetDriveFromPath(s);
         EXPECT_TRUE(drive >= -1 && drive <= 25);
         GetDriveTypeFromPath(s);
