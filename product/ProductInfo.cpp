@@ -1,6 +1,8 @@
 // ProductInfo and AppInstance: root-key rules, resource numbers, versions and "CorvantrixMessage".
 #include "product/ProductInfo.h"
 
+#include "ui/CSWaitCursor.h"
+
 #include <strsafe.h>
 
 #include <cwchar>
@@ -42,16 +44,6 @@ wchar_t FoldCase(wchar_t c)
 }
 
 // Sets the wait cursor and puts back the previous one.
-class WaitCursor {
-public:
-    WaitCursor() : previous(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(previous); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR previous;
-};
 
 } // namespace
 
@@ -200,7 +192,7 @@ BOOL ProductInfo::BroadcastMyMessage(WPARAM subCode, LPARAM arg)
 
 void ProductInfo::ShutDownMyModules(HWND, ProgressEx*, unsigned long seconds)
 {
-    WaitCursor cursor;
+    CSWaitCursor cursor;
     LPARAM product = static_cast<LPARAM>(GetID() & 0xFFFF);
     BroadcastMyMessage(MyMsgClose, product);
     BroadcastMyMessage(MyMsgShutDown, product);

@@ -1,6 +1,8 @@
 // The system's file and colour dialogs with the library's defaults.
 #include "sys/CommonDlg.h"
 
+#include <shlobj.h>
+
 #include <cderr.h>
 #include <commdlg.h>
 
@@ -114,4 +116,40 @@ int MyChooseColor(HWND owner, COLORREF& color, unsigned long flags, COLORREF* cu
     if (result)
         color = cc.rgbResult;
     return result;
+}
+
+namespace {
+
+int CALLBACK StartFolder(HWND hwnd, UINT msg, LPARAM, LPARAM data)
+{
+    if (msg == BFFM_INITIALIZED && data && *reinterpret_cast<const wchar_t*>(data))
+        SendMessageW(hwnd, BFFM_SETSELECTIONW, TRUE, data);
+    return 0;
+}
+
+} // namespace
+
+int BrowseForFolder(HWND owner, wchar_t* path, const wchar_t* title, unsigned flags)
+{
+    if (!path)
+        return 0;
+    wchar_t display[MAX_PATH] = {};
+    BROWSEINFOW info = {};
+    info.hwndOwner = owner;
+    info.pszDisplayName = display;
+    info.lpszTitle = title;
+    info.ulFlags = flags ? flags : (BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE);
+    info.lpfn = StartFolder;
+    info.lParam = reinterpret_cast<LPARAM>(path);
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+    if (!chosen)
+        return 0;
+    wchar_t folder[MAX_PATH] = {};
+    BOOL ok = SHGetPathFromIDListW(chosen, folder);
+    CoTaskMemFree(chosen);
+    if (!ok)
+        return 0;
+    wcsncpy(path, folder, MAX_PATH - 1);
+    path[MAX_PATH - 1] = 0;
+    return 1;
 }

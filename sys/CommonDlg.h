@@ -12,6 +12,10 @@
 GLMBX_API int BrowseForFile(HWND owner, int save, wchar_t* path, const wchar_t* title = nullptr,
                             const wchar_t* initialDir = nullptr, const wchar_t* filter = nullptr,
                             const wchar_t* defExt = nullptr, unsigned flags = 0);
+// The shell's folder browser, starting at the MAX_PATH folder path (in and out). flags are
+// BIF_ flags (0: file-system folders only, with the new dialog style). Returns non-zero when
+// a folder was chosen; path is left alone otherwise.
+GLMBX_API int BrowseForFolder(HWND owner, wchar_t* path, const wchar_t* title = nullptr, unsigned flags = 0);
 // The file dialog's filter from "description|pattern|...": a filter not ending in "|" gets
 // "|All Files|*.*|" appended (no filter: "All Files|*.*|"), then every "|" becomes a zero.
 // A filter that does not fit is cut after its last whole pair; out always ends in two zeros.

@@ -2,6 +2,8 @@
 // folder, existence tests and folder creation.
 #include "sys/PathUtil.h"
 
+#include "ui/CSWaitCursor.h"
+
 #include <shlobj.h>
 
 #include <cwchar>
@@ -81,16 +83,6 @@ size_t ShareRootLength(const wchar_t* p)
 }
 
 // The wait cursor for the life of the object.
-class WaitCursor {
-public:
-    WaitCursor() : previous(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
-    ~WaitCursor() { SetCursor(previous); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    HCURSOR previous;
-};
 
 } // namespace
 
@@ -706,7 +698,7 @@ BOOL CreateFolder(const wchar_t* p)
     if (first >= length)
         return FolderExists(text);
 
-    WaitCursor wait;
+    CSWaitCursor wait;
     for (size_t i = first; i <= length; ++i) {
         if (text[i] != L'\\' && text[i] != 0)
             continue;

@@ -1,6 +1,8 @@
 // Previous-instance search and activation across processes, and the message pump of the waits.
 #include "sys/PrevInstance.h"
 
+#include "sys/WndUtil.h"
+
 #include "product/ProductInfo.h"
 
 namespace {
@@ -14,19 +16,6 @@ const UINT CloseTimeoutMs = 1000;
 // this many, and the caller's loop comes back for the rest.
 const int MaxMessagesPerCall = 1000;
 
-// Follows GetParent (parent or owner) until there is none.
-HWND TopParent(HWND wnd)
-{
-    HWND top = wnd;
-    // Bounded: a broken chain must not keep us here.
-    for (int depth = 0; depth < 1000; ++depth) {
-        HWND parent = GetParent(top);
-        if (!parent || parent == top)
-            break;
-        top = parent;
-    }
-    return top;
-}
 
 HWND LastActivePopup(HWND wnd)
 {
@@ -122,7 +111,7 @@ int OnActivatePreviousInstance(DWORD id, HWND wnd, UINT msg, WPARAM wParam, LPAR
         return 0;
     if (!IsWindow(wnd))
         return 0;
-    if (IsIconic(wnd) || IsIconic(TopParent(wnd)))
+    if (IsIconic(wnd) || IsIconic(GetTopParent(wnd)))
         Restore(wnd);
     DoActivateWindow(LastActivePopup(wnd));
     return 1;

@@ -12,14 +12,11 @@ extern "C" HINSTANCE hiDLL;
 
 namespace {
 
-// Signed resource numbers: negative ones belong to this library; positive ones to the
-// application, which is this library too until a host program registers itself.
+// Signed resource numbers: negative ones belong to this library, positive ones to the
+// current application.
 HINSTANCE ResolveModule(int& id, HINSTANCE module)
 {
-    if (id != 0 && !module)
-        module = hiDLL;
-    if (id < 0)
-        id = -id;
+    ProductInfo::ConvertResourceId(id, module);
     return module;
 }
 

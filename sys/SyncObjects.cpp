@@ -1,6 +1,8 @@
 // CritSec, EventSimple, MyMutex and SingleInstanceXP.
 #include "sys/SyncObjects.h"
 
+#include "sys/SysInfo.h"
+
 #include <strsafe.h>
 
 namespace {
@@ -10,11 +12,7 @@ const size_t NameChars = 260;
 // Windows 2000 or later: the systems with per-session object namespaces.
 bool HasSessionNamespaces()
 {
-    OSVERSIONINFOW info = {};
-    info.dwOSVersionInfoSize = sizeof(info);
-    if (!GetVersionExW(&info))
-        return true;
-    return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 5;
+    return Win2K() || WinXP();
 }
 
 } // namespace
