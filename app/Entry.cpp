@@ -7,12 +7,16 @@
 #include <cwctype>
 
 #include "product/ProductInfo.h"
+#include "sys/PrevInstance.h"
 
 extern "C" {
 HINSTANCE hiDLL = nullptr;
 }
 
 namespace {
+
+// The identity by which a later start finds the open start dialog.
+const WORD StartDialogIdentity = 141;
 
 // Whether the command line holds the switch, given with '/', '-' or bare, in any case.
 bool HasSwitch(const wchar_t* cmdLine, const wchar_t* name)
@@ -107,6 +111,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 
 int DoGlimpsebox(wchar_t* cmdLine, int show)
 {
+    // A start dialog open in any process is brought to the front instead of a second one.
+    if (ActivatePrevDlg(StartDialogIdentity))
+        return 0;
     (void)cmdLine;
     (void)show;
     // The start dialog is not part of this build: report that no dialog was created.

@@ -1,29 +1,14 @@
 // The named event and the critical section, made before DllMain runs and released at unload.
 #include "app/ModuleObjects.h"
 
+#include "sys/SyncObjects.h"
+
 namespace {
 
-class ModuleObjects {
-public:
-    ModuleObjects()
-    {
-        InitializeCriticalSection(&highlight);
-        event = CreateEventW(nullptr, FALSE, FALSE, L"GlimpseboxSubclassEvent");
-        existed = event && GetLastError() == ERROR_ALREADY_EXISTS;
-    }
-    ~ModuleObjects()
-    {
-        if (event)
-            CloseHandle(event);
-        event = nullptr;
-        DeleteCriticalSection(&highlight);
-    }
-    ModuleObjects(const ModuleObjects&) = delete;
-    ModuleObjects& operator=(const ModuleObjects&) = delete;
-
-    CRITICAL_SECTION highlight;
-    HANDLE event = nullptr;
-    bool existed = false;
+struct ModuleObjects {
+    CritSec highlight;
+    // Auto-reset, not signalled: one answer of the shell is ready.
+    EventSimple event{L"GlimpseboxSubclassEvent", FALSE, FALSE};
 };
 
 ModuleObjects objects;
@@ -37,15 +22,15 @@ HANDLE GetSubclassEvent()
 
 bool SubclassEventExisted()
 {
-    return objects.existed;
+    return objects.event.IsAreadyExists();
 }
 
 HighlightLock::HighlightLock()
 {
-    EnterCriticalSection(&objects.highlight);
+    objects.highlight.Enter();
 }
 
 HighlightLock::~HighlightLock()
 {
-    LeaveCriticalSection(&objects.highlight);
+    objects.highlight.Leave();
 }

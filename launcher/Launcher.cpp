@@ -3,8 +3,12 @@
 #include <cwchar>
 #include <cwctype>
 
+class AppInstance;
+
 namespace {
 
+typedef AppInstance*(__cdecl* CreateAppInstanceFn)(HINSTANCE, const wchar_t*);
+typedef void(__cdecl* DestroyAppInstanceFn)(AppInstance*);
 typedef int(__cdecl* DoCheckForUpdatesAutoFn)(const wchar_t*);
 typedef int(__cdecl* RunTB_IconFn)(int, HINSTANCE, wchar_t*, int);
 typedef int(__cdecl* DoGlimpseboxFn)(wchar_t*, int);
@@ -25,6 +29,21 @@ public:
 
 private:
     HMODULE handle;
+};
+
+// Registers this program as the library's current application for as long as it lives, so
+// that what the library writes about "the program" (the log-on entry) names this file.
+class AppRegistration {
+public:
+    AppRegistration(CreateAppInstanceFn create, DestroyAppInstanceFn destroyFn, HINSTANCE instance)
+        : destroy(destroyFn), app(create(instance, nullptr)) {}
+    ~AppRegistration() { destroy(app); }
+    AppRegistration(const AppRegistration&) = delete;
+    AppRegistration& operator=(const AppRegistration&) = delete;
+
+private:
+    DestroyAppInstanceFn destroy;
+    AppInstance* app;
 };
 
 // A switch such as "TB+" given bare, as "/TB+" or "-TB+", in any case, as a word of its own.
@@ -73,11 +92,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t* cmdLine, int show)
                     MB_OK | MB_ICONSTOP);
         return 1;
     }
+    auto createApp = library.Get<CreateAppInstanceFn>("CreateAppInstance");
+    auto destroyApp = library.Get<DestroyAppInstanceFn>("DestroyAppInstance");
     auto checkForUpdates = library.Get<DoCheckForUpdatesAutoFn>("DoCheckForUpdatesAuto");
     auto runTray = library.Get<RunTB_IconFn>("RunTB_Icon");
     auto startDialog = library.Get<DoGlimpseboxFn>("DoGlimpsebox");
-    if (!checkForUpdates || !runTray || !startDialog)
+    if (!createApp || !destroyApp || !checkForUpdates || !runTray || !startDialog)
         return 1;
+    // No component: the settings stay under the product's own root.
+    AppRegistration registration(createApp, destroyApp, instance);
 
     // The background update check acts on its own switch and ends the program at once.
     if (int handled = checkForUpdates(cmdLine))

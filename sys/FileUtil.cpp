@@ -3,11 +3,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <cwchar>
 #include <string>
 
 #include "sys/CSFile.h"
+#include "sys/SysInfo.h"
 #include "sys/TextCodec.h"
 
 namespace {
@@ -261,7 +261,7 @@ bool IsDirWritable(const wchar_t* folder)
         return false;
     // The seconds since 1995-12-26, as the library counts time, name a file unlikely to exist;
     // a file that does exist is never touched: the next number is tried instead.
-    long now = static_cast<long>(time(nullptr) - 819936000);
+    long now = static_cast<long>(GetCurTime() % 100000000UL);
     for (int attempt = 0; attempt < 16; ++attempt) {
         wchar_t name[16];
         swprintf(name, 16, L"%08ld.tmp", (now + attempt) % 100000000L);

@@ -3,9 +3,11 @@
 
 #include <new>
 
+#include "sys/StrUtil.h"
+
 UINT LibraryCodePage()
 {
-    return CP_ACP;
+    return static_cast<UINT>(iMBCP);
 }
 
 wchar_t* NarrowToWide(UINT codePage, const char* bytes, int n)

@@ -69,7 +69,8 @@ TEST_F(DraggerTest, ClientAreaMovesTheWindowWithTheHandCursor)
     HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
     EXPECT_TRUE(test::PumpUntil(
         [&] {
-            CURSORINFO info = {sizeof(info)};
+            CURSORINFO info = {};
+            info.cbSize = sizeof(info);
             return GetCursorInfo(&info) && info.hCursor == hand;
         },
         5000));

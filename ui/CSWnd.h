@@ -151,6 +151,13 @@ public:
     BOOL SetTextFmt(HINSTANCE instance, UINT id, ...);
     BOOL SetText(UINT id, ...);
 
+    // For edit boxes that hold a path: the text made a full path, the file (mode: non-zero
+    // to save) or folder browser started from it, and the choice written back. 1 when the
+    // user chose, 0 when they cancelled.
+    int OnBrowseForFile(int mode, const wchar_t* filter, const wchar_t* defExt, const wchar_t* title,
+                        const wchar_t* initialDir, UINT flags);
+    int OnBrowseForFolder(const wchar_t* title, UINT flags);
+
     // Every descendant except static controls.
     void EnableAllControls(BOOL on);
     static BOOL CALLBACK EnableAllControlsCallBack(HWND child, LPARAM on);

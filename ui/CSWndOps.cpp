@@ -1,6 +1,11 @@
 // CSWnd's thin operations on its window: painting, messages, focus, text, styles, icons.
 #include "ui/CSWnd.h"
 
+#include "product/ProductInfo.h"
+#include "sys/CommonDlg.h"
+#include "sys/PathUtil.h"
+#include "sys/WndUtil.h"
+
 #include <cstdarg>
 #include <cwchar>
 
@@ -10,21 +15,11 @@ namespace {
 
 enum { TextChars = 1024 };
 
-// Until the product identity offers ConvertResourceId: a null instance means the library,
-// which is also where a positive number goes while no host program is registered.
-void ResolveStringId(int& id, HINSTANCE& instance)
-{
-    if (id != 0 && !instance)
-        instance = hiDLL;
-    if (id < 0)
-        id = -id;
-}
-
-// Until the string utilities offer ResStr: an empty text when the string is missing.
+// The format from a string resource; an empty text when the string is missing.
 void LoadFormat(HINSTANCE instance, UINT id, wchar_t* buffer)
 {
     int number = static_cast<int>(id);
-    ResolveStringId(number, instance);
+    ProductInfo::ConvertResourceId(number, instance);
     buffer[0] = 0;
     if (LoadStringW(instance, static_cast<UINT>(number), buffer, TextChars) <= 0)
         buffer[0] = 0;
@@ -122,14 +117,12 @@ BOOL CSWnd::SetText(const wchar_t* text)
 
 DWORD CSWnd::GetStyle(BOOL ex)
 {
-    return hwnd ? static_cast<DWORD>(GetWindowLongPtrW(hwnd, ex ? GWL_EXSTYLE : GWL_STYLE)) : 0;
+    return hwnd ? GetWndStyle(hwnd, ex ? GWL_EXSTYLE : GWL_STYLE) : 0;
 }
 
 DWORD CSWnd::SetStyle(DWORD style, BOOL ex)
 {
-    if (!hwnd)
-        return 0;
-    return static_cast<DWORD>(SetWindowLongPtrW(hwnd, ex ? GWL_EXSTYLE : GWL_STYLE, static_cast<LONG_PTR>(style)));
+    return hwnd ? SetWndStyle(hwnd, style, ex ? GWL_EXSTYLE : GWL_STYLE) : 0;
 }
 
 DWORD CSWnd::SetStyleBits(DWORD bits, BOOL on)
@@ -217,4 +210,33 @@ HWND CSWnd::GetTopParent()
     for (HWND up = top ? ::GetParent(top) : nullptr; up; up = ::GetParent(up))
         top = up;
     return top;
+}
+
+int CSWnd::OnBrowseForFile(int mode, const wchar_t* filter, const wchar_t* defExt, const wchar_t* title,
+                           const wchar_t* initialDir, UINT flags)
+{
+    wchar_t path[MAX_PATH] = {};
+    if (!hwnd)
+        return 0;
+    GetWindowTextW(hwnd, path, MAX_PATH);
+    if (path[0])
+        MakeFullPathName(path, nullptr, MAX_PATH);
+    if (!BrowseForFile(hwnd, mode, path, title, initialDir, filter, defExt, flags))
+        return 0;
+    SetWindowTextW(hwnd, path);
+    return 1;
+}
+
+int CSWnd::OnBrowseForFolder(const wchar_t* title, UINT flags)
+{
+    wchar_t path[MAX_PATH] = {};
+    if (!hwnd)
+        return 0;
+    GetWindowTextW(hwnd, path, MAX_PATH);
+    if (path[0])
+        MakeFullPathName(path, nullptr, MAX_PATH);
+    if (!BrowseForFolder(hwnd, path, title, flags))
+        return 0;
+    SetWindowTextW(hwnd, path);
+    return 1;
 }

@@ -1,0 +1,18 @@
+// Numbers of the library's string table (res/Strings.rc). Code loads them negated: a negative
+// number names a string of this library.
+#pragma once
+
+#define IDS_PRODUCT_NAME 1
+#define IDS_ASK_AUTOLOAD_USER 2
+#define IDS_ASK_AUTOLOAD_ALL_USERS 3
+#define IDS_WINDOW_SIZE 4
+#define IDS_ANTISPYWARE_NOTE 5
+#define IDS_BROWSE_FOR_FILE 20003
+#define IDS_ALL_FILES_FILTER 20004
+#define IDS_VISIT_WEB_SITE 20007
+#define IDS_WINPRO_NOT_SUPPORTED 20008
+#define IDS_NO_HTMLHELP 20010
+#define IDS_HELP_FILE_MISSING 20015
+#define IDS_ABOUT_MENU 20022
+#define IDS_NO_HTML_APPLICATION 22022
+#define IDS_CONFIRM_CANCEL 28008
