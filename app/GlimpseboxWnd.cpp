@@ -209,13 +209,13 @@ RECT GlimpseboxWnd::FrameOf(const DesktopItem* record)
 
 void GlimpseboxWnd::DrawHighlight(bool draw)
 {
-    HWND hwnd = GetHandle();
-    if (!hwnd)
+    HWND window = GetHandle();
+    if (!window)
         return;
     HighlightLock lock;
-    ClientDC dc(hwnd);
+    ClientDC dc(window);
     if (!IsRectEmpty(&rcHighlight)) {
-        InvalidateRect(hwnd, &rcHighlight, TRUE);
+        InvalidateRect(window, &rcHighlight, TRUE);
         SetRectEmpty(&rcHighlight);
     }
     if (draw && hoverItem) {

@@ -1,6 +1,8 @@
 // MyOpts and MyWndOpts: the application's values, their defaults and the sample-picture rule.
 #include "app/MyOpts.h"
 
+#include <shlobj.h>
+
 #include <cstring>
 #include <cwchar>
 

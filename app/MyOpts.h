@@ -14,6 +14,9 @@ struct MyWindowPlacement {
 };
 static_assert(sizeof(MyWindowPlacement) == 44, "stored as 44 bytes");
 
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
 class GLMBX_API MyOpts : public BoolOpts {
 public:
     // Flag bits of "Options".
@@ -80,3 +83,5 @@ struct GLMBX_API MyWndOpts : public BoolOpts {
     int posX;  // NeverPlaced until the window has been somewhere
     int posY;
 };
+
+#pragma GCC diagnostic pop

@@ -6,6 +6,11 @@
 
 class RegKey;
 
+// No virtual destructors: option records are never deleted through a base, and their virtual
+// tables hold only the operations below.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
 // The flag word and its bit-mask accessors. No virtual destructor: records are never
 // deleted through this type.
 class GLMBX_API CSOpts {
@@ -113,3 +118,5 @@ protected:
     CSOpts own;
     const wchar_t* valueName;  // not owned
 };
+
+#pragma GCC diagnostic pop

@@ -30,6 +30,7 @@ const wchar_t RootKey[] = L"HKCU\\Software\\Corvantrix\\Glimpsebox";
 // The tray application's part, as the mirror window sees it.
 class TestOwner : public MirrorOwner {
 public:
+    virtual ~TestOwner() = default;
     MyOpts opts;
     BkgBitmapCache cache;
     iPicture picture;
