@@ -38,7 +38,6 @@ wchar_t setupKey[256];
 
 MyOpts::MyOpts() : BoolOpts(L"Options")
 {
-    std::memset(&wndPos, 0, sizeof(wndPos));
     Reset();
 }
 
@@ -81,9 +80,10 @@ void MyOpts::Reset()
 
 void MyOpts::OnLoad(RegKey& key)
 {
-    MyWindowPlacement placement = wndPos;
-    if (key.GetBinSize(pszWndPos) == sizeof(placement) &&
-        key.GetBin(pszWndPos, reinterpret_cast<unsigned char*>(&placement), sizeof(placement)))
+    MyWindowPlacement placement;
+    if (key.GetBinSize(pszWndPos) == sizeof(WINDOWPLACEMENT) &&
+        key.GetBin(pszWndPos, reinterpret_cast<unsigned char*>(static_cast<WINDOWPLACEMENT*>(&placement)),
+                   sizeof(WINDOWPLACEMENT)))
         wndPos = placement;
     bkgType = key.GetDword(pszBkgType, bkgType);
     gradientType = key.GetDword(pszGradientType, gradientType);
@@ -125,7 +125,8 @@ void MyOpts::OnLoad(RegKey& key)
 
 void MyOpts::OnStore(RegKey& key)
 {
-    key.PutBin(pszWndPos, reinterpret_cast<const unsigned char*>(&wndPos), sizeof(wndPos));
+    key.PutBin(pszWndPos, reinterpret_cast<const unsigned char*>(static_cast<const WINDOWPLACEMENT*>(&wndPos)),
+               sizeof(WINDOWPLACEMENT));
     key.PutDword(pszBkgType, bkgType);
     key.PutDword(pszGradientType, gradientType);
     key.PutDword(pszBorderType, borderType);

@@ -6,13 +6,8 @@
 
 #include "sys/Api.h"
 #include "sys/CSOpts.h"
+#include "ui/MyWindowPlacement.h"
 
-// The Properties dialog's placement as the dialog framework keeps it: a WINDOWPLACEMENT
-// whose length is 0 while nothing is stored.
-struct MyWindowPlacement {
-    WINDOWPLACEMENT wp;
-};
-static_assert(sizeof(MyWindowPlacement) == 44, "stored as 44 bytes");
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
@@ -54,7 +49,7 @@ public:
     // 1 when the installer's "Options" has bit 0x8 (installed for all users).
     static int GetSetupOptForAllUsers();
 
-    MyWindowPlacement wndPos;
+    MyWindowPlacement wndPos;  // the Properties dialog's, kept by its resizing support
     DWORD bkgType;
     DWORD gradientType;
     DWORD borderType;

@@ -230,24 +230,25 @@ TEST_F(MirrorWindowTest, PointingRaisesTheIconAndShowsItsName)
         },
         5000));
 
-    // On to the next icon: only the two frames are drawn again, not the window.
-    std::vector<RECT> repainted;
-    struct PaintSpy : WMHook {
-        std::vector<RECT>* out;
-        int OnWndMessage(CSWnd* wnd, UINT msg, WPARAM, LPARAM, LRESULT*) override
+    // On to the next icon: only the old frame is drawn again (the new one at once), not the window.
+    static std::vector<RECT> repainted;
+    static WNDPROC original;
+    repainted.clear();
+    struct Spy {
+        static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         {
             RECT update;
-            if (msg == WM_PAINT && GetUpdateRect(wnd->GetHandle(), &update, FALSE))
-                out->push_back(update);
-            return 0;
+            if (msg == WM_PAINT && GetUpdateRect(hwnd, &update, FALSE))
+                repainted.push_back(update);
+            return CallWindowProcW(original, hwnd, msg, wParam, lParam);
         }
-    } spy;
-    spy.out = &repainted;
-    spy.AddToWnd(&window);
+    };
+    original = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window.GetHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Spy::Proc)));
     ASSERT_TRUE(test::Xdo("mousemove " + At(IconCentre(1))));
     ASSERT_TRUE(test::PumpUntil([&] { return window.GetHoverItem() == Record(1); }, 5000));
     test::PumpUntil([&] { return !repainted.empty(); }, 2000);
-    spy.RemoveFromWnd(&window);
+    SetWindowLongPtrW(window.GetHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
     ASSERT_FALSE(repainted.empty());
     for (const RECT& r : repainted)
         EXPECT_TRUE(EqualRect(&r, &frame)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
@@ -300,15 +301,19 @@ TEST_F(MirrorWindowTest, DraggingEmptySpaceMovesTheWindowAndOpensNothing)
     RECT before;
     GetWindowRect(window.GetHandle(), &before);
     POINT from = ClientToScreenPoint(window.GetHandle(), 4, window.ClientSize().cy - 6);
+    // Towards the middle of the screen, so the pointer never leaves it.
+    int dx = from.x < GetSystemMetrics(SM_CXSCREEN) / 2 ? 60 : -60;
+    int dy = from.y < GetSystemMetrics(SM_CYSCREEN) / 2 ? 40 : -40;
     size_t mark = shell.Mark();
     ASSERT_TRUE(test::Xdo("mousemove " + At(from) + " sleep 0.1 mousedown 1 sleep 0.2 mousemove " +
-                          std::to_string(from.x - 30) + " " + std::to_string(from.y - 20) + " sleep 0.2 mousemove " +
-                          std::to_string(from.x - 60) + " " + std::to_string(from.y - 40) + " sleep 0.2 mouseup 1"));
+                          std::to_string(from.x + dx / 2) + " " + std::to_string(from.y + dy / 2) +
+                          " sleep 0.2 mousemove " + std::to_string(from.x + dx) + " " + std::to_string(from.y + dy) +
+                          " sleep 0.2 mouseup 1"));
     ASSERT_TRUE(test::PumpUntil(
         [&] {
             RECT now;
             GetWindowRect(window.GetHandle(), &now);
-            return now.left == before.left - 60 && now.top == before.top - 40;
+            return now.left == before.left + dx && now.top == before.top + dy;
         },
         5000));
     EXPECT_TRUE(window.IsOpen());
@@ -334,3 +339,4 @@ TEST_F(MirrorWindowTest, ActivatingAnotherWindowClosesIt)
     EXPECT_TRUE(Closed());
     DestroyWindow(other);
 }
+
