@@ -15,7 +15,9 @@ bool Xdo(const std::string& args, DWORD timeoutMs)
             c = L'\\';
     }
     DeleteFileW(markerPath.c_str());
-    std::wstring command = L"Z:\\bin\\sh -c \"xdotool " + FromUtf8(args) + L"; echo $? > " + FromUtf8(marker) + L"\"";
+    // A sequence that fails half-way must not leave a button held down for the next test.
+    std::wstring command = L"Z:\\bin\\sh -c \"xdotool " + FromUtf8(args) +
+                           L"; rc=$?; [ $rc -eq 0 ] || xdotool mouseup 1 mouseup 3; echo $rc > " + FromUtf8(marker) + L"\"";
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};

@@ -7,6 +7,8 @@
 
 namespace test {
 
+HANDLE StandinProcess::job = nullptr;
+
 StandinProcess::~StandinProcess()
 {
     Stop();
@@ -21,8 +23,21 @@ bool StandinProcess::Start(const std::wstring& args, DWORD timeoutMs)
     std::wstring command = L"\"" + exe + L"\" --log \"" + logPath + L"\" " + args;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
-    if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
+    if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, dir.c_str(), &si,
+                        &pi))
         return false;
+    // The shell ends with the test program, even one that is killed: a shell left behind
+    // would keep the next test's shell from starting.
+    if (!job) {
+        job = CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (job)
+            SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    }
+    if (job)
+        AssignProcessToJobObject(job, pi.hProcess);
+    ResumeThread(pi.hThread);
     std::string ready;
     if (!WaitForLine("listed ", nullptr, 0, timeoutMs) || !WaitForLine("ready ", &ready, 0, 0))
         return false;

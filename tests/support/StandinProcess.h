@@ -44,6 +44,7 @@ private:
     std::wstring dir;
     std::wstring logPath;
     PROCESS_INFORMATION pi = {};
+    static HANDLE job;  // every shell of this test program, ended with it
     HWND progman = nullptr;
     HWND listView = nullptr;
 };

@@ -1,0 +1,267 @@
+// Option records on the real registry: defaults, first use, the sample picture, damaged
+// values, the flag word written last, and the window position record.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "app/MyOpts.h"
+#include "product/ProductInfo.h"
+#include "sys/CSOpts.h"
+#include "sys/RegKey.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+const wchar_t Root[] = L"HKCU\\Software\\Corvantrix\\Glimpsebox";
+
+std::wstring SamplePicturePath()
+{
+    wchar_t docs[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_DOCUMENTS, nullptr, 0, docs);
+    return std::wstring(docs) + L"\\My Pictures\\Sample Pictures\\Sunset.jpg";
+}
+
+class OptionsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RemoveRoot();
+        RemoveSample();
+    }
+    void TearDown() override
+    {
+        RemoveRoot();
+        RemoveSample();
+    }
+    static void RemoveRoot() { RegKey(L"HKCU\\Software\\Corvantrix", 1).DelSubKey(L"Glimpsebox"); }
+    void MakeSample()
+    {
+        std::wstring path = SamplePicturePath();
+        std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+        SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+        ASSERT_TRUE(test::WriteUtf8File(path, "not really a jpeg"));
+    }
+    void RemoveSample() { DeleteFileW(SamplePicturePath().c_str()); }
+};
+
+void ExpectDefaultColours(const MyOpts& o)
+{
+    EXPECT_EQ(o.bkgType, 0u);
+    EXPECT_EQ(o.gradientType, 1u);
+    EXPECT_EQ(o.bkgColor, 0x800000u);
+    EXPECT_EQ(o.bkgGradient, 0xD08410u);
+}
+
+// Records whether the flag word was already in the registry while the values were written.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class ProbeOpts : public BoolOpts {
+public:
+    ProbeOpts() : BoolOpts(L"ProbeFlags") {}
+    int flagSeenDuringStore = -1;
+    void OnStore(RegKey& key) override
+    {
+        key.PutDword(L"ProbeValue", 7);
+        flagSeenDuringStore = key.FindValue(L"ProbeFlags");
+    }
+};
+#pragma GCC diagnostic pop
+
+} // namespace
+
+TEST_F(OptionsTest, FirstUseGivesTheDefaultsWithOrWithoutTheSamplePicture)
+{
+    MyOpts opts;
+    EXPECT_EQ(opts.Load(), 0);  // no key yet: the normal first use
+    ExpectDefaultColours(opts);
+    EXPECT_EQ(opts.borderType, 0u);
+    EXPECT_EQ(opts.marginLeft + opts.marginTop + opts.marginRight + opts.marginBottom, 0);
+    for (COLORREF c : opts.customColors)
+        EXPECT_EQ(c, 0xFFFFFFu);
+    EXPECT_STREQ(opts.imagePath, L"");
+    EXPECT_EQ(opts.GetAll(), 0u);
+
+    // With the key present and the sample picture there, it is offered (not switched on).
+    RegKey(Root, 1).PutDword(L"BkgType", 0);
+    MakeSample();
+    EXPECT_EQ(opts.Load(), 1);
+    EXPECT_EQ(_wcsicmp(opts.imagePath, SamplePicturePath().c_str()), 0);
+    EXPECT_EQ(opts.bkgType, 0u);
+
+    // Once the start dialog has run, an empty path stays empty and stored colours hold.
+    {
+        RegKey root(Root, 1);
+        root.PutDword(L"Options", MyOpts::FlagStartedOnce);
+        root.PutDword(L"BkgColor", 0x123456);
+        root.PutDword(L"BkgType", 1);
+    }
+    EXPECT_EQ(opts.Load(), 1);
+    EXPECT_STREQ(opts.imagePath, L"");
+    EXPECT_EQ(opts.bkgColor, 0x123456u);
+    EXPECT_EQ(opts.bkgType, 1u);
+
+    // Before that, without a sample picture, stored colours give way to the defaults.
+    RemoveSample();
+    RegKey(Root, 1).PutDword(L"Options", 0);
+    EXPECT_EQ(opts.Load(), 1);
+    ExpectDefaultColours(opts);
+}
+
+TEST_F(OptionsTest, StoreThenLoadGivesEverythingBack)
+{
+    MyOpts out;
+    out.Load();
+    out.SetAll(MyOpts::FlagStartedOnce | MyOpts::FlagLowColorIcon | 0x100);  // unknown bits survive
+    out.bkgType = 1;
+    out.gradientType = 2;
+    out.borderType = 3;
+    out.marginLeft = -5;
+    out.marginTop = 6;
+    out.marginRight = 7;
+    out.marginBottom = 8;
+    out.bkgColor = 0x010203;
+    out.bkgGradient = 0x040506;
+    for (int i = 0; i < MyOpts::CustomColorCount; ++i)
+        out.customColors[i] = static_cast<COLORREF>(i * 0x10101);
+    std::wstring path(259, L'p');  // the longest that fits with its terminator
+    wcscpy(out.imagePath, path.c_str());
+    out.wndPos.length = sizeof(WINDOWPLACEMENT);
+    out.wndPos.rcNormalPosition = {10, 20, 300, 400};
+    ASSERT_EQ(out.Store(), 1);
+
+    MyOpts in;
+    ASSERT_EQ(in.Load(), 1);
+    EXPECT_EQ(in.GetAll(), out.GetAll());
+    EXPECT_EQ(in.bkgType, 1u);
+    EXPECT_EQ(in.gradientType, 2u);
+    EXPECT_EQ(in.borderType, 3u);
+    EXPECT_EQ(in.marginLeft, -5);
+    EXPECT_EQ(in.marginBottom, 8);
+    EXPECT_EQ(in.bkgColor, 0x010203u);
+    EXPECT_EQ(in.bkgGradient, 0x040506u);
+    EXPECT_EQ(memcmp(in.customColors, out.customColors, sizeof(in.customColors)), 0);
+    EXPECT_EQ(std::wstring(in.imagePath), path);
+    EXPECT_EQ(in.wndPos.rcNormalPosition.right, 300);
+
+    // Flags only: records with equal flags are not different, whatever else they hold.
+    in.bkgColor = 0;
+    EXPECT_EQ(in.IsDifferent(&out), 0);
+}
+
+TEST_F(OptionsTest, DamagedValuesFallBackToDefaults)
+{
+    {
+        RegKey root(Root, 1);
+        root.PutDword(L"Options", MyOpts::FlagStartedOnce);
+        root.PutStr(L"BkgColor", L"red");                       // wrong type
+        root.PutBin(L"GradientType", (const unsigned char*)"\x02", 1);  // wrong size
+        root.PutBin(L"CustomColors", (const unsigned char*)"\x01\x02\x03", 3);
+        root.PutBin(L"WndPos", (const unsigned char*)"\x2C\x00\x00\x00", 4);
+        root.PutStr(L"ImagePath", std::wstring(300, L'x').c_str());  // longer than 260
+    }
+    MyOpts opts;
+    opts.Load();
+    EXPECT_EQ(opts.bkgColor, 0x800000u);
+    EXPECT_EQ(opts.gradientType, 1u);
+    EXPECT_EQ(opts.customColors[0], 0xFFFFFFu);
+    EXPECT_EQ(opts.wndPos.length, 0u);
+    EXPECT_STREQ(opts.imagePath, L"");
+
+    // A string without its terminator is read whole or not at all, never past its end.
+    {
+        RegKey root(Root, 1);
+        const wchar_t raw[3] = {L'a', L'b', L'c'};
+        RegSetValueExW(root, L"ImagePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(raw), sizeof(raw));
+    }
+    opts.Load();
+    EXPECT_LE(wcslen(opts.imagePath), 3u);
+    if (opts.imagePath[0]) {
+        EXPECT_STREQ(opts.imagePath, L"abc");
+    }
+}
+
+TEST_F(OptionsTest, FlagWordIsWrittenLast)
+{
+    ProbeOpts probe;
+    probe.SetAll(5);
+    ASSERT_EQ(probe.Store(), 1);
+    EXPECT_EQ(probe.flagSeenDuringStore, 0);
+    RegKey root(Root, 0);
+    EXPECT_EQ(root.GetDword(L"ProbeFlags", 0), 5u);
+    EXPECT_EQ(root.GetDword(L"ProbeValue", 0), 7u);
+
+    // The flags alone: present value kept, missing value keeps the reset default.
+    ProbeOpts again;
+    EXPECT_EQ(again.Load(), 1);
+    EXPECT_EQ(again.GetAll(), 5u);
+    RegKey(Root, 1).DelValue(L"ProbeFlags");
+    EXPECT_EQ(again.Load(), 1);
+    EXPECT_EQ(again.GetAll(), 0u);
+
+    // The temporary copy lives in its own sub-key.
+    again.SetAll(9);
+    EXPECT_EQ(again.StoreTemp(), 1);
+    ProbeOpts temp;
+    EXPECT_EQ(temp.LoadTemp(), 1);
+    EXPECT_EQ(temp.GetAll(), 9u);
+    EXPECT_TRUE(temp.DelTemp());
+    EXPECT_EQ(temp.LoadTemp(), 0);
+}
+
+TEST_F(OptionsTest, FlagAccessors)
+{
+    CSOpts o;
+    o.SetAll(0x5);
+    o.SetBits(0x6, 0x2);
+    EXPECT_EQ(o.GetAll(), 0x3u);
+    o.SetAll(0x4);
+    EXPECT_EQ(o.IsOn(0x6), 1);
+    o.SetAll(0x7);
+    o.Set(0x6, 0);
+    EXPECT_EQ(o.GetAll(), 0x1u);
+    EXPECT_EQ(o.GetBits(0x3), 0x1u);
+
+    // A copy works on its own flags.
+    MyWndOpts a;
+    a.SetAll(3);
+    MyWndOpts b(a);
+    b.SetAll(4);
+    EXPECT_EQ(a.GetAll(), 3u);
+    EXPECT_EQ(*b.GetPtrAll(), 4u);
+}
+
+TEST_F(OptionsTest, WindowPositionRecord)
+{
+    MyWndOpts pos;
+    pos.posX = 5;
+    EXPECT_EQ(pos.Load(), 0);
+    EXPECT_EQ(pos.posX, MyWndOpts::NeverPlaced);
+    EXPECT_EQ(pos.posY, 0);
+    pos.posX = -20;
+    pos.posY = 300;
+    ASSERT_EQ(pos.Store(), 1);
+    RegKey root(Root, 0);
+    EXPECT_EQ(root.GetInt(L"PosX", 0), -20);
+    EXPECT_EQ(root.GetDword(L"WndOptions", 99), 0u);
+    MyWndOpts back;
+    back.Load();
+    EXPECT_EQ(back.posX, -20);
+    EXPECT_EQ(back.posY, 300);
+}
+
+TEST_F(OptionsTest, InstallersChoiceForAllUsers)
+{
+    const wchar_t setup[] = L"HKLM\\Software\\Corvantrix\\Glimpsebox\\Setup";
+    RegKey(L"HKLM\\Software\\Corvantrix", 1).DelSubKey(L"Glimpsebox");
+    EXPECT_EQ(MyOpts::GetSetupOptForAllUsers(), 0);
+    RegKey(setup, 1).PutDword(L"Options", 8);
+    EXPECT_EQ(MyOpts::GetSetupOptForAllUsers(), 1);
+    RegKey(setup, 1).PutDword(L"Options", 0x19);
+    EXPECT_EQ(MyOpts::GetSetupOptForAllUsers(), 1);
+    RegKey(setup, 1).PutDword(L"Options", 0x7);
+    EXPECT_EQ(MyOpts::GetSetupOptForAllUsers(), 0);
+    RegKey(L"HKLM\\Software\\Corvantrix", 1).DelSubKey(L"Glimpsebox");
+}
