@@ -96,6 +96,39 @@ DesktopMirror::DesktopMirror() : toolCount(0), iconsMade(0)
 DesktopMirror::~DesktopMirror()
 {
     items.RemoveAll();
+    DestroySpareIcons();
+}
+
+void DesktopMirror::RemoveAllRecords()
+{
+    for (POS__* pos = items.GetHeadPos(); pos;) {
+        DesktopItem* record = static_cast<DesktopItem*>(items.GetNext(pos));
+        if (record->ownIcon) {
+            spareIcons.push_back({record->pixelHash, record->ownIcon});
+            record->ownIcon = nullptr;
+            record->hIcon = nullptr;
+        }
+    }
+    items.RemoveAll();
+}
+
+HICON DesktopMirror::TakeSpareIcon(unsigned long long hash)
+{
+    for (size_t i = 0; i < spareIcons.size(); ++i) {
+        if (spareIcons[i].hash == hash) {
+            HICON icon = spareIcons[i].icon;
+            spareIcons.erase(spareIcons.begin() + static_cast<std::ptrdiff_t>(i));
+            return icon;
+        }
+    }
+    return nullptr;
+}
+
+void DesktopMirror::DestroySpareIcons()
+{
+    for (const SpareIcon& spare : spareIcons)
+        DestroyIcon(spare.icon);
+    spareIcons.clear();
 }
 
 int DesktopMirror::DeleteRecord(unsigned long, unsigned int msg, void* element)
@@ -191,6 +224,7 @@ bool DesktopMirror::ReadDesktop(HWND hwndMirror)
 
     while (cursor)
         items.RemoveAt(cursor);
+    DestroySpareIcons();
     InstallCallWndRetHook(true);
     ReleaseDesktop();
     return true;
@@ -243,11 +277,14 @@ void DesktopMirror::TakeIcon(DesktopItem* record)
     unsigned long long hash = HashIconPixels();
     if (!record->ownIcon || record->pixelHash != hash) {
         DestroyOwnIcon(record);
-        record->ownIcon = MakeIcon(g_sicon);
-        if (record->ownIcon) {
-            record->pixelHash = hash;
-            ++iconsMade;
+        record->ownIcon = TakeSpareIcon(hash);
+        if (!record->ownIcon) {
+            record->ownIcon = MakeIcon(g_sicon);
+            if (record->ownIcon)
+                ++iconsMade;
         }
+        if (record->ownIcon)
+            record->pixelHash = hash;
     }
     record->hIcon = record->ownIcon;
 }

@@ -7,6 +7,8 @@
 #include "sys/Api.h"
 #include "sys/CSList.h"
 
+#include <vector>
+
 // One desktop item as the mirror window shows it. Owned by the DesktopMirror's list.
 struct DesktopItem {
     int item;              // index in the desktop list view
@@ -40,6 +42,10 @@ public:
     // Removes both hooks (the window does this when it is destroyed).
     static void RemoveHooks();
 
+    // Removes every record; the icons made here are kept aside for the next read, which takes
+    // back those whose pictures did not change, so a refresh makes no new icons for them.
+    void RemoveAllRecords();
+
     CSList& Items() { return items; }
     const CSList& Items() const { return items; }
     // Icons made in this process from the shell's pixels, over the object's life.
@@ -57,6 +63,13 @@ private:
     static int DeleteRecord(unsigned long data, unsigned int msg, void* element);
     DesktopItem* MergeItem(POS__*& cursor, const wchar_t* text);
     void TakeIcon(DesktopItem* record);
+    HICON TakeSpareIcon(unsigned long long hash);
+    void DestroySpareIcons();
 
     unsigned iconsMade;
+    struct SpareIcon {
+        unsigned long long hash;
+        HICON icon;
+    };
+    std::vector<SpareIcon> spareIcons;
 };

@@ -198,7 +198,7 @@ void GlimpseboxWnd::ClearItems()
         }
     }
     hoverItem = nullptr;
-    items.RemoveAll();
+    RemoveAllRecords();
 }
 
 RECT GlimpseboxWnd::FrameOf(const DesktopItem* record)

@@ -42,9 +42,43 @@ public:
     const MSG* GetCurrentMessage() override { return nullptr; }
 };
 
-std::string ItemLine(int x, int y, const char* color, const std::string& label)
+std::string ItemLine(int x, int y, const char* color, const std::string& label, int overlay = 0)
 {
-    return std::to_string(x) + "\t" + std::to_string(y) + "\t" + color + "\t0\t" + label + "\n";
+    return std::to_string(x) + "\t" + std::to_string(y) + "\t" + color + "\t" + std::to_string(overlay) + "\t" +
+           label + "\n";
+}
+
+// The screen's pixels in a square of 16 x 16 at (x, y), top-down, as COLORREFs.
+std::vector<COLORREF> ScreenSquare(int x, int y)
+{
+    std::vector<COLORREF> out;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP copy = CreateCompatibleBitmap(screen, 16, 16);
+    HGDIOBJ old = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, 16, 16, screen, x, y, SRCCOPY);
+    for (int row = 0; row < 16; ++row) {
+        for (int col = 0; col < 16; ++col)
+            out.push_back(GetPixel(memory, col, row));
+    }
+    SelectObject(memory, old);
+    DeleteObject(copy);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return out;
+}
+
+// Whether every pixel of the square is the item's colour, or white where the overlay lies.
+bool SquareShows(const std::vector<COLORREF>& square, COLORREF color, bool overlay)
+{
+    for (int row = 0; row < 16; ++row) {
+        for (int col = 0; col < 16; ++col) {
+            bool inOverlay = overlay && col < 8 && row >= 8;
+            if (square[static_cast<size_t>(row * 16 + col)] != (inOverlay ? RGB(255, 255, 255) : color))
+                return false;
+        }
+    }
+    return true;
 }
 
 COLORREF ScreenPixel(int x, int y)
@@ -340,3 +374,50 @@ TEST_F(MirrorWindowTest, ActivatingAnotherWindowClosesIt)
     DestroyWindow(other);
 }
 
+
+TEST_F(MirrorWindowTest, EverySquareHoldsItsItemsPictureWithTheOverlay)
+{
+    ASSERT_TRUE(shell.StartItems(ItemLine(60, 60, "FF0000", "Plain") + ItemLine(300, 60, "0080FF", "Shortcut", 1) +
+                                 ItemLine(60, 300, "00C000", "Other")));
+    window.OpenFromTray();
+    ASSERT_TRUE(window.IsOpen());
+    ASSERT_EQ(window.Items().GetCount(), 3);
+    UpdateWindow(window.GetHandle());
+    const COLORREF colors[3] = {RGB(255, 0, 0), RGB(0, 128, 255), RGB(0, 192, 0)};
+    for (int i = 0; i < 3; ++i) {
+        POINT corner = ClientToScreenPoint(window.GetHandle(), Record(i)->x, Record(i)->y);
+        EXPECT_TRUE(test::PumpUntil([&] { return SquareShows(ScreenSquare(corner.x, corner.y), colors[i], i == 1); },
+                                    5000))
+            << i;
+    }
+
+    // The shell draws one picture anew: a refresh shows it and makes that icon only.
+    unsigned made = window.IconsMade();
+    ASSERT_TRUE(PostMessageW(GetSharedData()->hwndDefView, RegisterWindowMessageW(L"StandinRecolor"), 2,
+                             RGB(255, 255, 0)));
+    ASSERT_TRUE(shell.WaitForLine("recolor "));
+    SendMessageW(window.GetHandle(), WM_SYSCOMMAND, GlimpseboxWnd::CmdRefresh, 0);
+    EXPECT_EQ(window.IconsMade(), made + 1);
+    POINT corner = ClientToScreenPoint(window.GetHandle(), Record(2)->x, Record(2)->y);
+    EXPECT_TRUE(test::PumpUntil([&] { return SquareShows(ScreenSquare(corner.x, corner.y), RGB(255, 255, 0), false); },
+                                5000));
+    SendMessageW(window.GetHandle(), WM_SYSCOMMAND, GlimpseboxWnd::CmdRefresh, 0);
+    EXPECT_EQ(window.IconsMade(), made + 1);  // unchanged: no new icon
+}
+
+TEST_F(MirrorWindowTest, WithoutSmallImagesTheSquaresStayBackground)
+{
+    ASSERT_TRUE(shell.StartItems("!nosmallimagelist\n" + ItemLine(60, 60, "FF0000", "Plain") +
+                                 ItemLine(300, 60, "00FF00", "Other", 1)));
+    window.OpenFromTray();
+    ASSERT_TRUE(window.IsOpen());
+    ASSERT_EQ(window.Items().GetCount(), 2);
+    UpdateWindow(window.GetHandle());
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(Record(i)->hIcon, nullptr);
+        POINT corner = ClientToScreenPoint(window.GetHandle(), Record(i)->x, Record(i)->y);
+        EXPECT_TRUE(test::PumpUntil([&] { return SquareShows(ScreenSquare(corner.x, corner.y), RGB(0, 0, 96), false); },
+                                    5000))
+            << i;
+    }
+}
