@@ -283,7 +283,10 @@ TEST_F(TrayIconTest, NotifyDataAndModifyBeforeStart)
     EXPECT_EQ(rc.bottom - rc.top, 1);
     EXPECT_EQ(GetParent(hwnd), nullptr);
 
-    // A second program of the same class in this process cannot register it again.
+    // A running program does not start again; a second one of the same class in this
+    // process cannot register it again.
+    EXPECT_EQ(icon.Start(L"GlmbxTestTrayOther", nullptr, nullptr, 1), 0);
+    EXPECT_EQ(icon.StoredClass(), cls);
     TestIcon second;
     EXPECT_EQ(second.Start(cls, second.Icon(RGB(1, 2, 3)), L"second", 1), 0);
     EXPECT_FALSE(second.IsReady());

@@ -211,6 +211,9 @@ int TB_Icon::Run(TB_Icon* icon, const wchar_t* name, WORD, HINSTANCE instance, w
 
 int TB_Icon::Start(const wchar_t* name, HICON icon, const wchar_t* tip, int show)
 {
+    // A running program keeps its class: Stop must unregister the one its window has.
+    if (IsReady())
+        return 0;
     className = name;
     if (!name || !CSWnd::RegisterClassExW(name))
         return 0;

@@ -101,8 +101,9 @@ public:
 
     // Registers the class (library instance, no icon, cursor or brush), creates the hidden
     // 1 x 1 pop-up (never shown), takes icon and tip as Modify does and, with show set, adds the
-    // icon. 0 when the class cannot be registered (also when it is registered already) or the
-    // window cannot be created; the name must outlive the window.
+    // icon. 0 when the object has a window already, when the class cannot be registered (also
+    // when it is registered already) or the window cannot be created; the name must outlive
+    // the window.
     int Start(const wchar_t* className, HICON icon, const wchar_t* tip, int show);
     // Unregisters the class; call it after the window is gone.
     void Stop();
