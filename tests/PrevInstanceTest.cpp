@@ -68,35 +68,17 @@ public:
         pi = {};
     }
 
-    std::vector<std::string> Lines() const
-    {
-        std::vector<std::string> lines;
-        std::string text = test::ReadFileBytes(logPath);
-        size_t start = 0;
-        for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-            lines.push_back(text.substr(start, end - start));
-        return lines;
-    }
+    std::vector<std::string> Lines() const { return test::ReadLogLines(logPath); }
 
     // The lines after the first `from` that start with prefix.
     std::vector<std::string> LinesWith(const std::string& prefix, size_t from = 0) const
     {
-        std::vector<std::string> found;
-        std::vector<std::string> lines = Lines();
-        for (size_t i = from; i < lines.size(); ++i) {
-            if (lines[i].compare(0, prefix.size(), prefix) == 0)
-                found.push_back(lines[i]);
-        }
-        return found;
+        return test::LogLinesWith(logPath, prefix, from);
     }
 
     bool WaitForLine(const std::string& prefix, std::string* line = nullptr, size_t from = 0) const
     {
-        std::vector<std::string> found;
-        bool ok = test::PumpUntil([&] { return !(found = LinesWith(prefix, from)).empty(); }, 15000);
-        if (ok && line)
-            *line = found.front();
-        return ok;
+        return test::WaitForLogLine(logPath, prefix, line, from, 15000);
     }
 
     size_t Mark() const { return Lines().size(); }

@@ -85,45 +85,17 @@ void StandinProcess::Kill()
 
 std::vector<std::string> StandinProcess::Lines() const
 {
-    std::vector<std::string> lines;
-    std::string text = ReadFileBytes(logPath);
-    size_t start = 0;
-    // Only whole lines: the shell may be writing the last one.
-    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    return ReadLogLines(logPath);
 }
 
 std::vector<std::string> StandinProcess::LinesWith(const std::string& prefix, size_t from) const
 {
-    std::vector<std::string> found;
-    std::vector<std::string> lines = Lines();
-    for (size_t i = from; i < lines.size(); ++i) {
-        if (lines[i].compare(0, prefix.size(), prefix) == 0)
-            found.push_back(lines[i]);
-    }
-    return found;
+    return LogLinesWith(logPath, prefix, from);
 }
 
 bool StandinProcess::WaitForLine(const std::string& prefix, std::string* line, size_t from, DWORD timeoutMs) const
 {
-    std::string found;
-    bool ok = PumpUntil(
-        [&] {
-            std::vector<std::string> lines = LinesWith(prefix, from);
-            if (lines.empty())
-                return false;
-            found = lines.front();
-            return true;
-        },
-        timeoutMs);
-    if (ok && line)
-        *line = found;
-    return ok;
+    return WaitForLogLine(logPath, prefix, line, from, timeoutMs);
 }
 
 std::string Field(const std::string& line, const std::string& key)

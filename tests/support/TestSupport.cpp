@@ -137,4 +137,39 @@ LRESULT CALLBACK RecordingWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
+std::vector<std::string> ReadLogLines(const std::wstring& path)
+{
+    std::vector<std::string> lines;
+    std::string text = ReadFileBytes(path);
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> LogLinesWith(const std::wstring& path, const std::string& prefix, size_t from)
+{
+    std::vector<std::string> found;
+    std::vector<std::string> lines = ReadLogLines(path);
+    for (size_t i = from; i < lines.size(); ++i) {
+        if (lines[i].compare(0, prefix.size(), prefix) == 0)
+            found.push_back(lines[i]);
+    }
+    return found;
+}
+
+bool WaitForLogLine(const std::wstring& path, const std::string& prefix, std::string* line, size_t from,
+                    DWORD timeoutMs)
+{
+    std::vector<std::string> found;
+    bool ok = PumpUntil([&] { return !(found = LogLinesWith(path, prefix, from)).empty(); }, timeoutMs);
+    if (ok && line)
+        *line = found.front();
+    return ok;
+}
+
 } // namespace test

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace test {
 
@@ -21,6 +22,15 @@ std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
 bool WriteUtf8File(const std::wstring& path, const std::string& text);
 std::string ReadFileBytes(const std::wstring& path);
+
+// Logs of helper programs, one event a line. The whole lines of the file, without line ends
+// (a last line still being written is left out).
+std::vector<std::string> ReadLogLines(const std::wstring& path);
+// The lines at or after `from` that start with prefix.
+std::vector<std::string> LogLinesWith(const std::wstring& path, const std::string& prefix, size_t from = 0);
+// Pumps messages until the log has such a line, at most timeoutMs; the first one goes to *line.
+bool WaitForLogLine(const std::wstring& path, const std::string& prefix, std::string* line, size_t from,
+                    DWORD timeoutMs);
 
 // A top-level window of this process that records the messages it receives.
 class RecordingWindow {

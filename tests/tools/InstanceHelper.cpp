@@ -22,6 +22,7 @@
 
 #include "product/ProductInfo.h"
 #include "sys/PrevInstance.h"
+#include "tests/tools/HelperLog.h"
 
 namespace {
 
@@ -31,14 +32,7 @@ HWND mainWnd, dialogWnd, twinWnd, otherWnd, plainWnd;
 
 void Log(const std::string& line)
 {
-    HANDLE file = CreateFileW(logPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    std::string text = line + "\n";
-    DWORD written = 0;
-    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    CloseHandle(file);
+    AppendLogLine(logPath, line);
 }
 
 const char* NameOf(HWND hwnd)

@@ -1,0 +1,90 @@
+// Starting, watching and ending a helper program of the tests, and reading its log.
+#include "tests/support/ChildProcess.h"
+
+#include "tests/support/TestSupport.h"
+
+namespace test {
+
+ChildProcess::~ChildProcess()
+{
+    Kill();
+    Close();
+}
+
+void ChildProcess::PrepareLog(const std::wstring& exeName)
+{
+    std::wstring name = exeName.substr(0, exeName.find_last_of(L'.'));
+    logPath = NewTempDir(name.c_str()) + L"\\" + name + L".log";
+    // Process ids come round again, and with them the folder of an earlier run.
+    DeleteFileW(logPath.c_str());
+}
+
+std::wstring ChildProcess::LogArgument() const
+{
+    return L"--log \"" + logPath + L"\"";
+}
+
+bool ChildProcess::Start(const std::wstring& exeName, const std::wstring& args)
+{
+    Kill();
+    Close();
+    PrepareLog(exeName);
+    std::wstring exe = ExeDir() + L"\\" + exeName;
+    std::wstring dir = logPath.substr(0, logPath.find_last_of(L'\\'));
+    std::wstring command = L"\"" + exe + L"\" " + LogArgument() + L" " + args;
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    return CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi) != 0;
+}
+
+bool ChildProcess::Running() const
+{
+    return pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool ChildProcess::WaitForEnd(DWORD timeoutMs)
+{
+    return pi.hProcess && PumpUntil([this] { return !Running(); }, timeoutMs);
+}
+
+DWORD ChildProcess::ExitCode() const
+{
+    DWORD code = STILL_ACTIVE;
+    if (pi.hProcess)
+        GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+}
+
+void ChildProcess::Kill()
+{
+    if (Running()) {
+        TerminateProcess(pi.hProcess, 9);
+        WaitForSingleObject(pi.hProcess, 10000);
+    }
+}
+
+void ChildProcess::Close()
+{
+    if (pi.hProcess)
+        CloseHandle(pi.hProcess);
+    if (pi.hThread)
+        CloseHandle(pi.hThread);
+    pi = {};
+}
+
+std::vector<std::string> ChildProcess::Lines() const
+{
+    return ReadLogLines(logPath);
+}
+
+std::vector<std::string> ChildProcess::LinesWith(const std::string& prefix, size_t from) const
+{
+    return LogLinesWith(logPath, prefix, from);
+}
+
+bool ChildProcess::WaitForLine(const std::string& prefix, std::string* line, size_t from, DWORD timeoutMs) const
+{
+    return WaitForLogLine(logPath, prefix, line, from, timeoutMs);
+}
+
+} // namespace test

@@ -1,0 +1,53 @@
+// A helper program of the tests (from tests/tools) as a child process with its own log file.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace test {
+
+// The program lies beside the test program; its log is "<name>.log" in a new temporary
+// folder, which is also its current folder, and is passed as "--log PATH" before the other
+// arguments. The log holds one event per line. An object still running at its end is
+// terminated.
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts exeName ("TrayHelper.exe") with the arguments; false when it could not start.
+    bool Start(const std::wstring& exeName, const std::wstring& args);
+    // Only the log: for a program that something else will start with LogArgument().
+    void PrepareLog(const std::wstring& exeName);
+    // "--log \"PATH\"".
+    std::wstring LogArgument() const;
+
+    bool Running() const;
+    // Pumps messages until the process has ended, at most timeoutMs; false when it has not
+    // (or was never started).
+    bool WaitForEnd(DWORD timeoutMs);
+    // The exit code once it has ended, else STILL_ACTIVE.
+    DWORD ExitCode() const;
+    void Kill();
+
+    // Whole lines only, without line ends.
+    std::vector<std::string> Lines() const;
+    size_t Mark() const { return Lines().size(); }
+    // The lines at or after `from` that start with prefix.
+    std::vector<std::string> LinesWith(const std::string& prefix, size_t from = 0) const;
+    // Pumps messages until such a line exists, at most timeoutMs.
+    bool WaitForLine(const std::string& prefix, std::string* line = nullptr, size_t from = 0,
+                     DWORD timeoutMs = 15000) const;
+
+private:
+    void Close();
+
+    std::wstring logPath;
+    PROCESS_INFORMATION pi = {};
+};
+
+} // namespace test
