@@ -26,13 +26,7 @@ void DestroyOwnIcon(DesktopItem* record)
 
 HICON MakeIcon(const SharedIconPixels& pixels)
 {
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = ItemIconSize;
-    bmi.bmiHeader.biHeight = -ItemIconSize;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bmi = IconPixelFormat();
     void* bits = nullptr;
     HBITMAP color = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!color)

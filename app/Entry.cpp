@@ -50,7 +50,7 @@ bool HasSwitch(const wchar_t* cmdLine, const wchar_t* name)
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
@@ -61,7 +61,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
         DisableThreadLibraryCalls(instance);
         break;
     case DLL_PROCESS_DETACH:
-        CoUninitialize();
+        // At process exit other threads are gone and COM may be torn down already; only an
+        // unload while the process goes on gives COM back.
+        if (!reserved)
+            CoUninitialize();
         break;
     default:
         break;

@@ -86,6 +86,9 @@ struct SharedIconPixels {
     DWORD mask[ItemIconSize * ItemIconSize];       // non-zero where the pixel is transparent
 };
 
+// The format of the pixel section: 16 x 16, 32 bits, top-down.
+BITMAPINFO IconPixelFormat();
+
 extern "C" {
 extern SharedData g_sdata;
 extern SharedIconPixels g_sicon;

@@ -10,7 +10,9 @@ namespace {
 
 const int PixelCount = ItemIconSize * ItemIconSize;
 
-BITMAPINFO PixelFormat()
+} // namespace
+
+BITMAPINFO IconPixelFormat()
 {
     BITMAPINFO bmi = {};
     bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
@@ -21,6 +23,8 @@ BITMAPINFO PixelFormat()
     bmi.bmiHeader.biCompression = BI_RGB;
     return bmi;
 }
+
+namespace {
 
 // Owners of the GDI objects used for one rendering.
 struct MemDC {
@@ -42,7 +46,7 @@ struct GdiBitmap {
 // Copies a part of a bitmap, scaled to 16 x 16, into top-down 32-bit pixels.
 bool ReadPixels(HBITMAP source, int srcY, int srcW, int srcH, DWORD* pixels)
 {
-    BITMAPINFO bmi = PixelFormat();
+    BITMAPINFO bmi = IconPixelFormat();
     void* bits = nullptr;
     GdiBitmap target(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
     MemDC src, dst;
@@ -164,7 +168,7 @@ bool ShellItemIcons::EnsureCanvas()
 {
     if (canvasDC)
         return true;
-    BITMAPINFO bmi = PixelFormat();
+    BITMAPINFO bmi = IconPixelFormat();
     for (int i = 0; i < 2; ++i) {
         void* bits = nullptr;
         canvas[i] = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -5,25 +5,16 @@
 
 #include "sys/CSFile.h"
 
-namespace {
-
-HRESULT AnswerStream(IStream* self, REFIID riid, void** object)
+HRESULT CSStreamBase::QueryInterface(REFIID riid, void** object)
 {
     if (!object)
         return E_POINTER;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IStream)) {
-        *object = self;
+        *object = static_cast<IStream*>(this);
         return S_OK;
     }
     *object = nullptr;
     return E_NOINTERFACE;
-}
-
-} // namespace
-
-HRESULT CSFileStream::QueryInterface(REFIID riid, void** object)
-{
-    return AnswerStream(this, riid, object);
 }
 
 HRESULT CSFileStream::Read(void* buf, ULONG n, ULONG* done)
@@ -60,11 +51,6 @@ HRESULT CSFileStream::Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* pos
     if (position)
         position->QuadPart = static_cast<ULONGLONG>(file->GetFilePos64());
     return S_OK;
-}
-
-HRESULT CSMemStream::QueryInterface(REFIID riid, void** object)
-{
-    return AnswerStream(this, riid, object);
 }
 
 HRESULT CSMemStream::Read(void* buf, ULONG n, ULONG* done)

@@ -334,22 +334,9 @@ LRESULT CSWnd::DoWndMessage(UINT msg, WPARAM wParam, LPARAM lParam, WMHook* pAft
 {
     ++dispatchDepth;
     LRESULT result = 0;
-    bool handled = false;
-
-    POS__* pos = wndHooks.GetHeadPos();
-    if (pAfter) {
-        while (pos && wndHooks.GetNext(pos) != pAfter) {
-        }
-    }
-    while (pos) {
-        WMHook* hook = static_cast<WMHook*>(wndHooks.GetNext(pos));
-        WMHook* next = pos ? static_cast<WMHook*>(wndHooks.GetAt(pos)) : nullptr;
-        if (hook->OnWndMessage(this, msg, wParam, lParam, &result)) {
-            handled = true;
-            break;
-        }
-        pos = ResumeWalk(hook, next);
-    }
+    bool handled = WalkHooks(wndHooks, pAfter, [&](WMHook* hook) {
+        return hook->OnWndMessage(this, msg, wParam, lParam, &result) != 0;
+    });
     if (!handled)
         result = prevProc ? CallWindowProcW(prevProc, hwnd, msg, wParam, lParam) : 0;
 
@@ -359,14 +346,14 @@ LRESULT CSWnd::DoWndMessage(UINT msg, WPARAM wParam, LPARAM lParam, WMHook* pAft
 
 // A hook may have changed the list while it ran: go on after it if it is still there,
 // else with the hook that followed it.
-POS__* CSWnd::ResumeWalk(WMHook* current, WMHook* next)
+POS__* CSWnd::ResumeWalk(CSList& hooks, WMHook* current, WMHook* next)
 {
-    POS__* pos = wndHooks.Find(current);
+    POS__* pos = hooks.Find(current);
     if (pos) {
-        wndHooks.GetNext(pos);
+        hooks.GetNext(pos);
         return pos;
     }
-    return next ? wndHooks.Find(next) : nullptr;
+    return next ? hooks.Find(next) : nullptr;
 }
 
 void CSWnd::AddWndHook(WMHook* hook)

@@ -32,6 +32,9 @@ public:
 
     void AddToWnd(CSWnd* pWnd);
     void RemoveFromWnd(CSWnd* pWnd);
+    // The same for a dialog's dialog-procedure chain.
+    void AddToDlg(CSDlg* pDlg);
+    void RemoveFromDlg(CSDlg* pDlg);
 };
 
 // Binds an object to a window handle, either at creation (Create/CreateEx with a class
@@ -170,6 +173,27 @@ public:
     static CSWnd* pWndInit;
 
 protected:
+    // Calls call(hook) for the hooks after pAfter (all of them when it is null), head first,
+    // until one returns nonzero; true when one did. A hook may change the list while it runs.
+    template <typename Call>
+    static bool WalkHooks(CSList& hooks, WMHook* pAfter, Call call)
+    {
+        POS__* pos = hooks.GetHeadPos();
+        if (pAfter) {
+            while (pos && hooks.GetNext(pos) != pAfter) {
+            }
+        }
+        while (pos) {
+            WMHook* hook = static_cast<WMHook*>(hooks.GetNext(pos));
+            WMHook* next = pos ? static_cast<WMHook*>(hooks.GetAt(pos)) : nullptr;
+            if (call(hook))
+                return true;
+            pos = ResumeWalk(hooks, hook, next);
+        }
+        return false;
+    }
+    static POS__* ResumeWalk(CSList& hooks, WMHook* current, WMHook* next);
+
     void AddMeToCache();
     void RemoveMeFromCache();
     // Ends one level of dispatch; at the outermost level runs a deferred hook removal and,
@@ -190,5 +214,4 @@ protected:
 private:
     void BindCreated(HWND h);
     void TearDown();
-    POS__* ResumeWalk(WMHook* current, WMHook* next);
 };

@@ -1,0 +1,133 @@
+// CSCtrl: binding a control to its dialog, skin focus and background, and dropped files.
+#include "ui/CSCtrl.h"
+
+#include <shellapi.h>
+
+#include "sys/PathUtil.h"
+#include "ui/CSDlg.h"
+#include "ui/DlgSkinOps.h"
+
+CSCtrl::CSCtrl() : dialog(nullptr), ctlId(0), valueName(nullptr), ctlFlags(0)
+{
+    ctrlMarker = TRUE;
+}
+
+CSCtrl::~CSCtrl() = default;
+
+void CSCtrl::Init(CSDlg* dlg, UINT id, const wchar_t* name, DWORD flags)
+{
+    if (dialog || !dlg)
+        return;
+    HWND ctl = dlg->GetDlgItem(static_cast<int>(id));
+    if (!ctl)
+        return;
+    CSWnd* previous = CSWnd::GetWnd(ctl);
+    if (previous && previous != this) {
+        // A window with an object that is no control (a child dialog) keeps it.
+        if (!previous->HasCtrlMarker())
+            return;
+        previous->Unsubclass();
+        if (previous->IsAutoDelete())
+            delete previous;
+    }
+    if (!Subclass(ctl))
+        return;
+    dialog = dlg;
+    ctlId = id;
+    valueName = name;
+    ctlFlags = flags;
+    if (ctlFlags & DropMask)
+        DragAcceptFiles(hwnd, TRUE);
+    OnInit();
+}
+
+void CSCtrl::OnPostNcDestroy()
+{
+    CSWnd::OnPostNcDestroy();
+    dialog = nullptr;
+}
+
+LRESULT CSCtrl::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (CSDlgSkin* skin = dialog ? dialog->GetSkin() : nullptr) {
+            dlgskin::FocusArea(skin, msg == WM_SETFOCUS ? ctlId : 0);
+            dlgskin::DrawArea(skin, ctlId);
+        }
+        break;
+    case WM_DROPFILES:
+        if (wParam)
+            OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        break;
+    default:
+        break;
+    }
+    return CSWnd::OnWndMessage(msg, wParam, lParam);
+}
+
+void CSCtrl::OnInit() {}
+
+int CSCtrl::OnCtlColor(UINT msg, HDC hdc, HBRUSH*)
+{
+    if (msg != WM_CTLCOLORBTN && msg != WM_CTLCOLORSTATIC)
+        return 0;
+    if (CSDlgSkin* skin = dialog ? dialog->GetBackgroundSkin() : nullptr)
+        dlgskin::DrawCtrlSkinBkg(skin, hdc, hwnd);
+    return 0;
+}
+
+void CSCtrl::OnOK()
+{
+    Store();
+}
+
+void CSCtrl::OnDropFiles(HDROP drop)
+{
+    wchar_t path[MAX_PATH] = {};
+    if (DragQueryFileW(drop, 0, path, MAX_PATH) == 0) {
+        DragFinish(drop);
+        return;
+    }
+    path[MAX_PATH - 1] = 0;
+    // A path the shell cannot find keeps the form it was dropped in.
+    DosPathToShellPath(path);
+
+    if (ctlFlags & DropFileName) {
+        SetText(FindNameExt(path));
+    } else if (ctlFlags & DropFolder) {
+        if (FolderExists(path)) {
+            SetText(path);
+        } else {
+            wchar_t folder[MAX_PATH] = {};
+            ParsePath(folder, nullptr, nullptr, path);
+            SetText(folder);
+        }
+    } else if ((ctlFlags & DropExistingFile) && FileExists(path)) {
+        SetText(path);
+    } else if (ctlFlags & DropAnyPath) {
+        SetText(path);
+    }
+    DragFinish(drop);
+}
+
+int CSCtrl::OnCommand(WORD, LRESULT*)
+{
+    return 0;
+}
+
+int CSCtrl::OnNotify(NMHDR*, LRESULT*)
+{
+    return 0;
+}
+
+void CSCtrl::OnDrawItem(DRAWITEMSTRUCT*) {}
+
+void CSCtrl::OnMeasureItem(MEASUREITEMSTRUCT*) {}
+
+void CSCtrl::OnDeleteItem(DELETEITEMSTRUCT*) {}
+
+void CSCtrl::Store() {}
+
+void CSCtrl::Load() {}
