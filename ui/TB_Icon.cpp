@@ -1,6 +1,8 @@
 // TB_Icon: the hidden window, the icon's life in the notification area, the clicks and the log-on entries.
 #include "ui/TB_Icon.h"
 
+#include "sys/ShellRun.h"
+
 #include <commctrl.h>
 #include <objbase.h>
 
@@ -17,24 +19,6 @@ void RunKeyPath(int allUsers, wchar_t* path)
 {
     textbuf::Format(path, TB_Icon::RunKeyChars, L"%s\\Run",
                     allUsers ? RegKey::sz_HKLM_WinCurVer : RegKey::sz_HKCU_WinCurVer);
-}
-
-// A program in the product's home folder, opened through the shell, which reports a failure
-// itself. Stands in for the shell helpers' RunLocalFile(nullptr, file, args, 0) until they
-// are part of the library; that call then takes this one's place.
-void StartLocalProgram(const wchar_t* file, const wchar_t* args)
-{
-    if (!file || !*file)
-        return;
-    wchar_t path[MAX_PATH];
-    GetLocalFileName(path, file);
-    SHELLEXECUTEINFOW info = {};
-    info.cbSize = sizeof(info);
-    info.hwnd = GetDesktopWindow();
-    info.lpFile = path;
-    info.lpParameters = args;
-    info.nShow = SW_SHOWNORMAL;
-    ShellExecuteExW(&info);
 }
 
 } // namespace
@@ -325,7 +309,7 @@ void TB_Icon::Process(int on, int allUsers, WORD, UINT subCode, const wchar_t* n
         return;
     }
     if (!running)
-        StartLocalProgram(programFile, argsOn);
+        RunLocalFile(nullptr, programFile, argsOn, nullptr);
     else
         ProductInfo::PostMyMessage(running, subCode, 0);
 }
