@@ -62,8 +62,31 @@ TEST(TrayApplication, AClickOnTheIconOpensTheMirrorOverTheDesktop)
     // The items were read through the hooks inside the shell.
     EXPECT_TRUE(shell.WaitForLine("itemrect item=1 "));
 
-    // The product's close request ends the tray program and its window.
     HWND trayWindow = FindWindowW(TrayClass, nullptr);
+    // The mirror window's "Show window size" is answered by the tray with its message.
+    ProductInfo::PostMyMessage(trayWindow, MyMsgWindowSize, MAKELPARAM(250, 180));
+    HWND box = nullptr;
+    ASSERT_TRUE(test::PumpUntil([&] { return (box = FindWindowW(L"#32770", L"Glimpsebox")) != nullptr; }, 10000));
+    wchar_t text[256] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 256);
+    EXPECT_STREQ(text, L"The current Glimpsebox window size is 250 x 180 pixels.");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(test::PumpUntil([] { return FindWindowW(L"#32770", L"Glimpsebox") == nullptr; }, 10000));
+
+    // The About box, filled from the product identity.
+    ProductInfo::PostMyMessage(trayWindow, MyMsgAbout, 0);
+    HWND about = nullptr;
+    ASSERT_TRUE(test::PumpUntil([&] { return (about = FindWindowW(L"#32770", L"About Glimpsebox")) != nullptr; }, 10000));
+    GetDlgItemTextW(about, 20101, text, 256);
+    EXPECT_STREQ(text, L"Glimpsebox[TM] XP Edition");
+    GetDlgItemTextW(about, 20102, text, 256);
+    EXPECT_STREQ(text, L"Version 1.11");
+    GetDlgItemTextW(about, 1000, text, 256);
+    EXPECT_NE(std::wstring(text).find(L"2006"), std::wstring::npos);
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(test::PumpUntil([] { return FindWindowW(L"#32770", L"About Glimpsebox") == nullptr; }, 10000));
+
+    // The product's close request ends the tray program and its window.
     ProductInfo::PostMyMessage(trayWindow, MyMsgClose, 1234);
     ProductInfo::PostMyMessage(trayWindow, MyMsgClose, GetProductInfo()->GetID());
     ASSERT_TRUE(tray.WaitForEnd(15000));
