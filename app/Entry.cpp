@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "app/MyTB_Icon.h"
 #include "product/ProductInfo.h"
 #include "sys/PrevInstance.h"
 
@@ -47,47 +48,6 @@ bool HasSwitch(const wchar_t* cmdLine, const wchar_t* name)
     return false;
 }
 
-// The tray role's window until the notification-area application takes it over: it holds
-// the role's single place on the desktop and ends on a close request.
-LRESULT CALLBACK TrayWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == ProductInfo::GetMyMessage() && wParam == MyMsgClose &&
-        static_cast<WORD>(lParam) == GetProductInfo()->GetID()) {
-        PostMessageW(hwnd, WM_CLOSE, 0, 0);
-        return 0;
-    }
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-int RunTray(HINSTANCE hInst)
-{
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = TrayWndProc;
-    wc.hInstance = hiDLL;
-    wc.lpszClassName = GLIMPSEBOX_TRAY_CLASS;
-    if (!RegisterClassExW(&wc))
-        return 0;
-    HWND hwnd = CreateWindowExW(0, GLIMPSEBOX_TRAY_CLASS, L"Glimpsebox", WS_OVERLAPPED, 0, 0, 0, 0,
-                                nullptr, nullptr, hiDLL, nullptr);
-    int result = 0;
-    if (hwnd) {
-        MSG msg;
-        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        result = static_cast<int>(msg.wParam);
-    }
-    UnregisterClassW(GLIMPSEBOX_TRAY_CLASS, hiDLL);
-    (void)hInst;
-    return result;
-}
-
 } // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
@@ -125,22 +85,9 @@ int DoGlimpsebox(wchar_t* cmdLine, int show)
 
 int RunTB_Icon(int start, HINSTANCE hInst, wchar_t* cmdLine, int show)
 {
-    (void)cmdLine;
-    (void)show;
-    HWND running = FindWindowW(GLIMPSEBOX_TRAY_CLASS, nullptr);
-    if (!start) {
-        if (running)
-            PostMessageW(running, WM_CLOSE, 0, 0);
-        return 0;
-    }
-    // At most one tray process per desktop.
-    if (running)
-        return 0;
-    CoInitialize(nullptr);
-    InitCommonControls();
-    int result = RunTray(hInst);
-    CoUninitialize();
-    return result;
+    MyTB_Icon icon;
+    WORD product = GetProductInfo()->GetID();
+    return TB_Icon::Run(start ? &icon : nullptr, MyTB_Icon::ClassName, product, hInst, cmdLine, show);
 }
 
 int DoCheckForUpdatesAuto(const wchar_t* cmdLine)
