@@ -90,39 +90,36 @@ DesktopMirror::DesktopMirror() : toolCount(0), iconsMade(0)
 DesktopMirror::~DesktopMirror()
 {
     items.RemoveAll();
-    DestroySpareIcons();
+    DeleteSpareRecords();
 }
 
 void DesktopMirror::RemoveAllRecords()
 {
-    for (POS__* pos = items.GetHeadPos(); pos;) {
-        DesktopItem* record = static_cast<DesktopItem*>(items.GetNext(pos));
-        if (record->ownIcon) {
-            spareIcons.push_back({record->pixelHash, record->ownIcon});
-            record->ownIcon = nullptr;
-            record->hIcon = nullptr;
-        }
-    }
+    for (POS__* pos = items.GetHeadPos(); pos;)
+        spareRecords.AddTail(items.GetNext(pos));
+    // The records live on in the spare list: leaving this one must not delete them.
+    items.SetCallback(0, nullptr);
     items.RemoveAll();
+    items.SetCallback(0, DeleteRecord);
 }
 
-HICON DesktopMirror::TakeSpareIcon(unsigned long long hash)
+DesktopItem* DesktopMirror::TakeSpareRecord(const wchar_t* label)
 {
-    for (size_t i = 0; i < spareIcons.size(); ++i) {
-        if (spareIcons[i].hash == hash) {
-            HICON icon = spareIcons[i].icon;
-            spareIcons.erase(spareIcons.begin() + static_cast<std::ptrdiff_t>(i));
-            return icon;
+    for (POS__* pos = spareRecords.GetHeadPos(); pos;) {
+        POS__* at = pos;
+        DesktopItem* record = static_cast<DesktopItem*>(spareRecords.GetNext(pos));
+        if (wcscmp(record->label, label) == 0) {
+            spareRecords.RemoveAt(at);
+            return record;
         }
     }
     return nullptr;
 }
 
-void DesktopMirror::DestroySpareIcons()
+void DesktopMirror::DeleteSpareRecords()
 {
-    for (const SpareIcon& spare : spareIcons)
-        DestroyIcon(spare.icon);
-    spareIcons.clear();
+    while (!spareRecords.IsEmpty())
+        DeleteRecord(0, CSList::MsgRemove, spareRecords.RemoveHead());
 }
 
 int DesktopMirror::DeleteRecord(unsigned long, unsigned int msg, void* element)
@@ -218,7 +215,7 @@ bool DesktopMirror::ReadDesktop(HWND hwndMirror)
 
     while (cursor)
         items.RemoveAt(cursor);
-    DestroySpareIcons();
+    DeleteSpareRecords();
     InstallCallWndRetHook(true);
     ReleaseDesktop();
     return true;
@@ -228,6 +225,17 @@ DesktopItem* DesktopMirror::MergeItem(POS__*& cursor, const wchar_t* text)
 {
     DesktopItem* record = cursor ? static_cast<DesktopItem*>(items.GetAt(cursor)) : nullptr;
     if (!record || wcscmp(record->label, text) != 0) {
+        record = TakeSpareRecord(text);
+        if (record) {
+            POS__* pos = cursor ? items.InsertBefore(cursor, record) : items.AddTail(record);
+            if (!pos) {
+                DeleteRecord(0, CSList::MsgRemove, record);
+                return nullptr;
+            }
+            cursor = pos;
+            items.GetNext(cursor);
+            return record;
+        }
         size_t length = wcslen(text);
         record = new (std::nothrow) DesktopItem{};
         wchar_t* label = new (std::nothrow) wchar_t[length + 1];
@@ -271,14 +279,11 @@ void DesktopMirror::TakeIcon(DesktopItem* record)
     unsigned long long hash = HashIconPixels();
     if (!record->ownIcon || record->pixelHash != hash) {
         DestroyOwnIcon(record);
-        record->ownIcon = TakeSpareIcon(hash);
-        if (!record->ownIcon) {
-            record->ownIcon = MakeIcon(g_sicon);
-            if (record->ownIcon)
-                ++iconsMade;
-        }
-        if (record->ownIcon)
+        record->ownIcon = MakeIcon(g_sicon);
+        if (record->ownIcon) {
             record->pixelHash = hash;
+            ++iconsMade;
+        }
     }
     record->hIcon = record->ownIcon;
 }

@@ -7,8 +7,6 @@
 #include "sys/Api.h"
 #include "sys/CSList.h"
 
-#include <vector>
-
 // One desktop item as the mirror window shows it. Owned by the DesktopMirror's list.
 struct DesktopItem {
     int item;              // index in the desktop list view
@@ -42,8 +40,9 @@ public:
     // Removes both hooks (the window does this when it is destroyed).
     static void RemoveHooks();
 
-    // Removes every record; the icons made here are kept aside for the next read, which takes
-    // back those whose pictures did not change, so a refresh makes no new icons for them.
+    // Removes every record from the list. The records are kept aside until the end of the next
+    // read, which takes back those whose labels come again, with their icons: a refresh of an
+    // unchanged desktop makes no new record and no new icon.
     void RemoveAllRecords();
 
     CSList& Items() { return items; }
@@ -63,13 +62,9 @@ private:
     static int DeleteRecord(unsigned long data, unsigned int msg, void* element);
     DesktopItem* MergeItem(POS__*& cursor, const wchar_t* text);
     void TakeIcon(DesktopItem* record);
-    HICON TakeSpareIcon(unsigned long long hash);
-    void DestroySpareIcons();
+    DesktopItem* TakeSpareRecord(const wchar_t* label);
+    void DeleteSpareRecords();
 
     unsigned iconsMade;
-    struct SpareIcon {
-        unsigned long long hash;
-        HICON icon;
-    };
-    std::vector<SpareIcon> spareIcons;
+    CSList spareRecords;  // removed records waiting to be taken back; owned
 };

@@ -421,3 +421,44 @@ TEST_F(MirrorWindowTest, WithoutSmallImagesTheSquaresStayBackground)
             << i;
     }
 }
+
+TEST_F(MirrorWindowTest, RefreshReusesEveryRecordAndTheCloseRequestCloses)
+{
+    OpenOverItems();
+    std::vector<DesktopItem*> before;
+    for (int i = 0; i < 3; ++i)
+        before.push_back(Record(i));
+    POINT corner = ClientToScreenPoint(window.GetHandle(), Record(0)->x, Record(0)->y);
+    ASSERT_TRUE(test::PumpUntil([&] { return SquareShows(ScreenSquare(corner.x, corner.y), RGB(255, 0, 0), false); },
+                                5000));
+    unsigned made = window.IconsMade();
+
+    SendMessageW(window.GetHandle(), WM_SYSCOMMAND, GlimpseboxWnd::CmdRefresh, 0);
+    ASSERT_EQ(window.Items().GetCount(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Record(i), before[static_cast<size_t>(i)]) << i;
+    EXPECT_EQ(window.IconsMade(), made);
+    EXPECT_TRUE(test::PumpUntil([&] { return SquareShows(ScreenSquare(corner.x, corner.y), RGB(255, 0, 0), false); },
+                                5000));
+
+    // Another product's close request is ignored; ours closes the window.
+    ProductInfo::SendMyMessage(window.GetHandle(), MyMsgClose, 1234);
+    test::PumpPending();
+    EXPECT_TRUE(window.IsOpen());
+    ProductInfo::SendMyMessage(window.GetHandle(), MyMsgClose, GetProductInfo()->GetID());
+    EXPECT_TRUE(Closed());
+}
+
+TEST_F(MirrorWindowTest, TheNextOpeningUsesTheStoredPosition)
+{
+    OpenOverItems();
+    SetWindowPos(window.GetHandle(), nullptr, 123, 77, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageW(window.GetHandle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(Closed());
+    window.OpenFromTray();
+    ASSERT_TRUE(window.IsOpen());
+    RECT rc;
+    GetWindowRect(window.GetHandle(), &rc);
+    EXPECT_EQ(rc.left, 123);
+    EXPECT_EQ(rc.top, 77);
+}
