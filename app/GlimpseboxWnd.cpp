@@ -114,6 +114,12 @@ bool GlimpseboxWnd::Open()
         wndOpts.posY = 0;
     if (wndOpts.posY + outerH > screenH)
         wndOpts.posY = screenH - outerH;
+    // A window larger than the screen (huge margins) keeps its top-left corner, and so its
+    // title and menu, on the screen.
+    if (wndOpts.posX < 0)
+        wndOpts.posX = 0;
+    if (wndOpts.posY < 0)
+        wndOpts.posY = 0;
 
     hBkgBitmap = owner ? owner->GetBackground(clientSize.cx, clientSize.cy) : nullptr;
 

@@ -462,3 +462,45 @@ TEST_F(MirrorWindowTest, TheNextOpeningUsesTheStoredPosition)
     EXPECT_EQ(rc.left, 123);
     EXPECT_EQ(rc.top, 77);
 }
+
+TEST_F(MirrorWindowTest, OddMarginsAndDesktopsOfAnySize)
+{
+    // Margins typed into the registry by hand: the window still fits the screen.
+    owner.opts.marginLeft = 999;
+    owner.opts.marginRight = -50;
+    owner.opts.marginTop = -999;
+    owner.opts.marginBottom = 999;
+    ASSERT_TRUE(shell.StartItems(""));
+    window.OpenFromTray();
+    ASSERT_TRUE(window.IsOpen());
+    EXPECT_EQ(window.Items().GetCount(), 0);
+    RECT rc;
+    GetWindowRect(window.GetHandle(), &rc);
+    EXPECT_GE(rc.left, 0);
+    EXPECT_GE(rc.top, 0);
+    window.Destroy();
+
+    // Two thousand items, all read and placed.
+    owner.opts.marginLeft = owner.opts.marginRight = owner.opts.marginTop = owner.opts.marginBottom = 0;
+    std::string items;
+    for (int i = 0; i < 2000; ++i)
+        items += ItemLine(10 + (i % 40) * 24, 10 + (i / 40) * 14, i % 2 ? "FF0000" : "00FF00", "Item " + std::to_string(i));
+    ASSERT_TRUE(shell.StartItems(items));
+    window.OpenFromTray();
+    ASSERT_TRUE(window.IsOpen());
+    EXPECT_EQ(window.Items().GetCount(), 2000);
+    EXPECT_EQ(static_cast<int>(SendMessageW(window.GetTooltip(), TTM_GETTOOLCOUNT, 0, 0)), 2000);
+}
+
+TEST_F(MirrorWindowTest, AShellThatIsKilledLeavesAWorkingWindow)
+{
+    OpenOverItems();
+    shell.Kill();
+    // Clicks on items now reach nobody; the window neither hangs nor breaks, and closes as usual.
+    ASSERT_TRUE(test::Xdo("mousemove " + At(IconCentre(0)) + " sleep 0.1 " + test::HeldClick(1)));
+    test::PumpPending();
+    SendMessageW(window.GetHandle(), WM_SYSCOMMAND, GlimpseboxWnd::CmdRefresh, 0);
+    EXPECT_TRUE(window.IsOpen());
+    PostMessageW(window.GetHandle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(Closed());
+}
