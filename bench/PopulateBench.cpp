@@ -7,7 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "app/BkgBitmapCache.h"
 #include "app/DesktopMirror.h"
+#include "app/GlimpseboxWnd.h"
+#include "app/MirrorOwner.h"
+#include "app/MyOpts.h"
+#include "sys/iPicture.h"
 #include "app/SharedData.h"
 #include "tests/support/StandinProcess.h"
 #include "tests/support/TestSupport.h"
@@ -41,6 +46,104 @@ std::string Items(int count)
                 "\tDesktop item number " + std::to_string(i) + "\n";
     }
     return text;
+}
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class BenchOwner : public MirrorOwner {
+public:
+    MyOpts opts;
+    BkgBitmapCache cache;
+    iPicture picture;
+    const MyOpts& GetOptions() override { return opts; }
+    HBITMAP GetBackground(int width, int height) override { return cache.Get(opts, picture, width, height); }
+    HWND GetTrayWindow() override { return nullptr; }
+    const MSG* GetCurrentMessage() override { return nullptr; }
+};
+#pragma GCC diagnostic pop
+
+void PumpAll()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// The mirror window over 300 items: opening against the populate floor plus one window
+// creation, the area a pointer move repaints, and what an unchanged refresh allocates.
+int WindowBench(int rounds, HWND floorWindow, FloorInstallFn floorInstall, FloorRemoveFn floorRemove, UINT floorMessage)
+{
+    const int count = 300;
+    test::StandinProcess shell;
+    if (!shell.StartItems(Items(count), L"--quiet"))
+        return 1;
+    (void)floorWindow;
+    BenchOwner owner;
+    owner.opts.Load();
+    GlimpseboxWnd window(&owner);
+    window.OpenFromTray();
+    window.Destroy();
+    PumpAll();
+
+    std::vector<double> open, floor, create;
+    for (int round = 0; round < rounds; ++round) {
+        double start = Now();
+        window.OpenFromTray();
+        UpdateWindow(window.GetHandle());
+        open.push_back(Now() - start);
+        window.Destroy();
+        PumpAll();
+
+        start = Now();
+        HWND empty = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, GlimpseboxWnd::ClassName, L"", WS_POPUP, 0, 0,
+                                     400, 300, nullptr, nullptr, nullptr, nullptr);
+        ShowWindow(empty, SW_SHOWNOACTIVATE);
+        UpdateWindow(empty);
+        create.push_back(Now() - start);
+        DestroyWindow(empty);
+        PumpAll();
+
+        HANDLE answered = floorInstall(shell.ListView());
+        start = Now();
+        for (int i = 0; i < count; ++i) {
+            PostMessageW(shell.ListView(), floorMessage, 0, i);
+            WaitForSingleObject(answered, 5000);
+        }
+        floor.push_back(Now() - start);
+        floorRemove();
+    }
+    double o = Median(open), f = Median(floor), c = Median(create);
+    printf("\nmirror window, %d items (ms): open %.1f, populate floor %.1f + window creation %.1f; ratio %.2f "
+           "(target 1.3)\n", count, o, f, c, o / (f + c));
+
+    // Hover: the pointer moves across 50 icons; each move should repaint two frames, not the window.
+    window.OpenFromTray();
+    UpdateWindow(window.GetHandle());
+    RECT client;
+    GetClientRect(window.GetHandle(), &client);
+    double windowArea = static_cast<double>(client.right) * client.bottom, repainted = 0;
+    int moves = 0;
+    for (POS__* pos = window.Items().GetHeadPos(); pos && moves < 50; ++moves) {
+        auto* item = static_cast<DesktopItem*>(window.Items().GetNext(pos));
+        SendMessageW(window.GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(item->x + 8, item->y + 8));
+        RECT update;
+        if (GetUpdateRect(window.GetHandle(), &update, FALSE))
+            repainted += static_cast<double>(update.right - update.left) * (update.bottom - update.top);
+        UpdateWindow(window.GetHandle());
+    }
+    printf("hover across %d icons: repainted %.4f of the window per move (a frame is %.4f)\n", moves,
+           repainted / moves / windowArea, 21.0 * 21.0 / windowArea);
+
+    // An unchanged refresh: no new record, no new icon.
+    unsigned icons = window.IconsMade();
+    void* first = window.Items().GetHead();
+    SendMessageW(window.GetHandle(), WM_SYSCOMMAND, GlimpseboxWnd::CmdRefresh, 0);
+    printf("unchanged refresh: %u new icons, first record %s\n", window.IconsMade() - icons,
+           window.Items().GetHead() == first ? "reused" : "new");
+    window.Destroy();
+    return 0;
 }
 
 } // namespace
@@ -102,6 +205,8 @@ int main(int argc, char** argv)
                f / count, o / f);
         fflush(stdout);
     }
+    if (WindowBench(rounds, window, floorInstall, floorRemove, floorMessage))
+        status = 1;
     DestroyWindow(window);
     return status;
 }
