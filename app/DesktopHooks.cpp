@@ -56,6 +56,7 @@ void ReadItem(HWND listView, int item)
     // The overlay (a shortcut's arrow, say) is drawn into the icon.
     HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageW(listView, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
     s.hItemIcon = itemIcons.Get(images, item, s.lvItem.iImage, s.lvItem.state);
+    g_sicon.shellIcons = itemIcons.Count();
 
     s.rcItemIcon.left = LVIR_ICON;
     if (!SendMessageW(listView, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&s.rcItemIcon)))

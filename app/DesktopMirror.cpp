@@ -13,12 +13,15 @@
 
 namespace {
 
+unsigned ownIconsAlive;
+
 void DestroyOwnIcon(DesktopItem* record)
 {
     if (record->ownIcon) {
         if (record->hIcon == record->ownIcon)
             record->hIcon = nullptr;
-        DestroyIcon(record->ownIcon);
+        if (DestroyIcon(record->ownIcon))
+            --ownIconsAlive;
         record->ownIcon = nullptr;
         record->pixelHash = 0;
     }
@@ -85,6 +88,11 @@ DesktopMirror::DesktopMirror() : toolCount(0), iconsMade(0)
 {
     ResetSharedRequest();
     items.SetCallback(0, DeleteRecord);
+}
+
+unsigned DesktopMirror::IconsAlive()
+{
+    return ownIconsAlive;
 }
 
 DesktopMirror::~DesktopMirror()
@@ -283,6 +291,7 @@ void DesktopMirror::TakeIcon(DesktopItem* record)
         if (record->ownIcon) {
             record->pixelHash = hash;
             ++iconsMade;
+            ++ownIconsAlive;
         }
     }
     record->hIcon = record->ownIcon;

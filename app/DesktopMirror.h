@@ -49,6 +49,8 @@ public:
     const CSList& Items() const { return items; }
     // Icons made in this process from the shell's pixels, over the object's life.
     unsigned IconsMade() const { return iconsMade; }
+    // Such icons alive now, in every mirror of the process.
+    static unsigned IconsAlive();
 
 protected:
     // The window places a record (x, y) and adds its tooltip with id toolCount.

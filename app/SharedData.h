@@ -82,6 +82,7 @@ enum { ItemIconSize = 16 };
 
 struct SharedIconPixels {
     LONG valid;                                    // 1 when the pixels belong to the last answer
+    LONG shellIcons;                               // icons the shell side holds after the answer
     DWORD color[ItemIconSize * ItemIconSize];      // top-down 0xAARRGGBB, overlay drawn in
     DWORD mask[ItemIconSize * ItemIconSize];       // non-zero where the pixel is transparent
 };

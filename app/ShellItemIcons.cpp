@@ -157,8 +157,8 @@ ShellItemIcons::~ShellItemIcons()
 
 void ShellItemIcons::Forget(Cached& entry)
 {
-    if (entry.icon)
-        DestroyIcon(entry.icon);
+    if (entry.icon && DestroyIcon(entry.icon))
+        --alive;
     entry.icon = nullptr;
     entry.signature = 0;
     entry.pixels.reset();
@@ -239,6 +239,8 @@ HICON ShellItemIcons::Get(HIMAGELIST images, int item, int image, UINT overlaySt
     if (!RenderFromList(images, image, overlayState))
         RenderIconPixels(icon);
     entry.icon = icon;
+    if (icon)
+        ++alive;
     if (known && icon && g_sicon.valid) {
         entry.signature = signature;
         entry.pixels.reset(new (std::nothrow) SharedIconPixels(g_sicon));

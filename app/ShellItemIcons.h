@@ -24,6 +24,8 @@ public:
 
     // Fills the pixel section and returns the item's icon (null when there is none).
     HICON Get(HIMAGELIST images, int item, int image, UINT overlayState);
+    // How many icons this process holds for items now.
+    LONG Count() const { return alive; }
 
 private:
     struct Cached {
@@ -32,11 +34,12 @@ private:
         std::unique_ptr<SharedIconPixels> pixels;  // what was rendered for it
     };
 
-    static void Forget(Cached& entry);
+    void Forget(Cached& entry);
     bool RenderFromList(HIMAGELIST images, int image, UINT overlayState);
     bool EnsureCanvas();
 
     std::vector<Cached> cache;
+    LONG alive = 0;
     // Two 16 x 16 canvases, black and white behind the picture: their difference is its alpha.
     HDC canvasDC = nullptr;
     HBITMAP canvas[2] = {};
