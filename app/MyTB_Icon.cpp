@@ -1,13 +1,14 @@
 // MyTB_Icon: start-up, clicks, the menu, option changes, the About box and the way out.
 #include "app/MyTB_Icon.h"
 
+#include "app/Entry.h"
 #include "app/SharedData.h"
 #include "product/DlgAbout.h"
 #include "product/ProductInfo.h"
 #include "sys/ShellRun.h"
 #include "ui/CSMenu.h"
 
-const wchar_t MyTB_Icon::ClassName[] = L"Corvantrix_GLIMPSEBOX_TBICON";
+const wchar_t MyTB_Icon::ClassName[] = GLIMPSEBOX_TRAY_CLASS;
 const wchar_t MyTB_Icon::AutoLoadName[] = L"Glimpsebox";
 
 namespace {

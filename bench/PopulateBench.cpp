@@ -15,6 +15,7 @@
 #include "sys/iPicture.h"
 #include "app/SharedData.h"
 #include "tests/support/StandinProcess.h"
+#include "tests/support/TestMirrorOwner.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -48,19 +49,6 @@ std::string Items(int count)
     return text;
 }
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class BenchOwner : public MirrorOwner {
-public:
-    MyOpts opts;
-    BkgBitmapCache cache;
-    iPicture picture;
-    const MyOpts& GetOptions() override { return opts; }
-    HBITMAP GetBackground(int width, int height) override { return cache.Get(opts, picture, width, height); }
-    HWND GetTrayWindow() override { return nullptr; }
-    const MSG* GetCurrentMessage() override { return nullptr; }
-};
-#pragma GCC diagnostic pop
 
 void PumpAll()
 {
@@ -80,7 +68,7 @@ int WindowBench(int rounds, HWND floorWindow, FloorInstallFn floorInstall, Floor
     if (!shell.StartItems(Items(count), L"--quiet"))
         return 1;
     (void)floorWindow;
-    BenchOwner owner;
+    test::TestMirrorOwner owner;
     owner.opts.Load();
     GlimpseboxWnd window(&owner);
     window.OpenFromTray();

@@ -531,15 +531,20 @@ unsigned int RegKey::GetBinSizePrefix(const wchar_t* prefix, const wchar_t* name
 
 // ---- Enumeration ----
 
-BOOL RegKey::GetSubKeyByIndex(int index, wchar_t* buf, int bufChars)
+namespace {
+
+// The name of the sub-key or value at index: true also for a name too long for buf (then
+// empty), so that a walk goes on; false when there are no more.
+BOOL EnumName(HKEY key, bool values, int index, wchar_t* buf, int bufChars)
 {
     if (!buf || bufChars < 1)
         return FALSE;
     buf[0] = 0;
-    if (!Real() || index < 0)
+    if (!key || index < 0)
         return FALSE;
     DWORD chars = static_cast<DWORD>(bufChars);
-    LONG result = RegEnumKeyExW(Real(), static_cast<DWORD>(index), buf, &chars, nullptr, nullptr, nullptr, nullptr);
+    LONG result = values ? RegEnumValueW(key, static_cast<DWORD>(index), buf, &chars, nullptr, nullptr, nullptr, nullptr)
+                         : RegEnumKeyExW(key, static_cast<DWORD>(index), buf, &chars, nullptr, nullptr, nullptr, nullptr);
     buf[bufChars - 1] = 0;
     if (result == ERROR_SUCCESS)
         return TRUE;
@@ -547,20 +552,16 @@ BOOL RegKey::GetSubKeyByIndex(int index, wchar_t* buf, int bufChars)
     return result == ERROR_MORE_DATA;
 }
 
+} // namespace
+
+BOOL RegKey::GetSubKeyByIndex(int index, wchar_t* buf, int bufChars)
+{
+    return EnumName(Real(), false, index, buf, bufChars);
+}
+
 BOOL RegKey::GetValueByIndex(int index, wchar_t* buf, int bufChars)
 {
-    if (!buf || bufChars < 1)
-        return FALSE;
-    buf[0] = 0;
-    if (!Real() || index < 0)
-        return FALSE;
-    DWORD chars = static_cast<DWORD>(bufChars);
-    LONG result = RegEnumValueW(Real(), static_cast<DWORD>(index), buf, &chars, nullptr, nullptr, nullptr, nullptr);
-    buf[bufChars - 1] = 0;
-    if (result == ERROR_SUCCESS)
-        return TRUE;
-    buf[0] = 0;
-    return result == ERROR_MORE_DATA;
+    return EnumName(Real(), true, index, buf, bufChars);
 }
 
 BOOL RegKey::GetFirstSubKey(wchar_t* buf, int bufChars)

@@ -13,23 +13,11 @@
 #include "app/SharedData.h"
 #include "sys/iPicture.h"
 #include "tests/support/StandinProcess.h"
+#include "tests/support/TestMirrorOwner.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class Owner : public MirrorOwner {
-public:
-    MyOpts opts;
-    BkgBitmapCache cache;
-    iPicture picture;
-    const MyOpts& GetOptions() override { return opts; }
-    HBITMAP GetBackground(int width, int height) override { return cache.Get(opts, picture, width, height); }
-    HWND GetTrayWindow() override { return nullptr; }
-    const MSG* GetCurrentMessage() override { return nullptr; }
-};
-#pragma GCC diagnostic pop
 
 BOOL CALLBACK CountWindow(HWND, LPARAM count)
 {
@@ -56,7 +44,7 @@ TEST(MirrorLeaks, OpeningAndClosingAHundredTimesLeavesNothingBehind)
     }
     test::StandinProcess shell;
     ASSERT_TRUE(shell.StartItems(items, L"--quiet"));
-    Owner owner;
+    test::TestMirrorOwner owner;
     owner.opts.Load();
     GlimpseboxWnd window(&owner);
 

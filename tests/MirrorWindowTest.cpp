@@ -18,6 +18,7 @@
 #include "sys/iPicture.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/StandinProcess.h"
+#include "tests/support/TestMirrorOwner.h"
 #include "tests/support/TestSupport.h"
 
 using test::Field;
@@ -27,20 +28,6 @@ namespace {
 
 const wchar_t RootKey[] = L"HKCU\\Software\\Corvantrix\\Glimpsebox";
 
-// The tray application's part, as the mirror window sees it.
-class TestOwner : public MirrorOwner {
-public:
-    virtual ~TestOwner() = default;
-    MyOpts opts;
-    BkgBitmapCache cache;
-    iPicture picture;
-    test::RecordingWindow tray;
-
-    const MyOpts& GetOptions() override { return opts; }
-    HBITMAP GetBackground(int width, int height) override { return cache.Get(opts, picture, width, height); }
-    HWND GetTrayWindow() override { return tray.Handle(); }
-    const MSG* GetCurrentMessage() override { return nullptr; }
-};
 
 std::string ItemLine(int x, int y, const char* color, const std::string& label, int overlay = 0)
 {
@@ -144,7 +131,7 @@ protected:
         return test::PumpUntil([&] { return !window.IsOpen(); }, 10000);
     }
 
-    TestOwner owner;
+    test::TestMirrorOwner owner{};
     GlimpseboxWnd window{&owner};
     StandinProcess shell;
 };

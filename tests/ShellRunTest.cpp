@@ -15,6 +15,7 @@
 #include "sys/ShellNames.h"
 #include "sys/ShellRun.h"
 #include "sys/iShellLink.h"
+#include "tests/support/BoxAnswerer.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -54,46 +55,6 @@ bool Logged(const std::wstring& log, const std::string& tag)
                            20000);
 }
 
-// Answers every dialog box that comes up on this thread (the shell's error messages), and
-// counts them.
-class BoxAnswerer {
-public:
-    BoxAnswerer()
-    {
-        current = this;
-        hook = SetWindowsHookExW(WH_CBT, Proc, nullptr, GetCurrentThreadId());
-    }
-    ~BoxAnswerer()
-    {
-        UnhookWindowsHookEx(hook);
-        current = nullptr;
-    }
-    BoxAnswerer(const BoxAnswerer&) = delete;
-    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
-
-    int count = 0;
-
-private:
-    static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam)
-    {
-        if (code == HCBT_ACTIVATE && current) {
-            HWND box = reinterpret_cast<HWND>(wParam);
-            wchar_t className[32] = L"";
-            GetClassNameW(box, className, 32);
-            if (wcscmp(className, L"#32770") == 0) {
-                ++current->count;
-                PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-                PostMessageW(box, WM_COMMAND, IDOK, 0);
-            }
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    static BoxAnswerer* current;
-    HHOOK hook;
-};
-
-BoxAnswerer* BoxAnswerer::current = nullptr;
 
 class ShellRun : public ::testing::Test {
 protected:
@@ -175,7 +136,7 @@ TEST_F(ShellRun, ProcessHandlesComeBackToTheCaller)
 
 TEST_F(ShellRun, FailuresSpeakOnlyWhenAllowed)
 {
-    BoxAnswerer boxes;
+    test::BoxAnswerer boxes(IDOK);  // the shell's error messages, counted
     std::wstring missing = dir + L"\\missing.exe";
     HANDLE process = reinterpret_cast<HANDLE>(1);
     EXPECT_FALSE(RunFileEx(missing.c_str(), nullptr, nullptr, SEE_MASK_FLAG_NO_UI, &process));
@@ -203,7 +164,7 @@ TEST_F(ShellRun, RunLocalFileFindsTheFileInTheHomeFolder)
     ASSERT_TRUE(RunLocalFile(owner.Handle(), L"Marker.exe", Args("owned").c_str(), L"open"));
     EXPECT_TRUE(Logged(log, "owned"));
 
-    BoxAnswerer boxes;
+    test::BoxAnswerer boxes(IDOK);  // the shell's error messages, counted
     EXPECT_FALSE(RunLocalFile(nullptr, nullptr));
     EXPECT_FALSE(RunLocalFile(nullptr, L""));
     EXPECT_EQ(boxes.count, 0);
@@ -282,7 +243,7 @@ TEST_F(ShellRun, ShellItemsAndShortcutsRunTheirTargets)
 
 TEST_F(ShellRun, BadInputNeverCrashes)
 {
-    BoxAnswerer boxes;
+    test::BoxAnswerer boxes(IDOK);  // the shell's error messages, counted
     EXPECT_FALSE(RunFile(nullptr));
     EXPECT_FALSE(RunFile(L""));
     EXPECT_EQ(StartProcess(nullptr), nullptr);
