@@ -25,11 +25,12 @@ const int ProgressDlgId = 28000;
 
 // The pages that help windows of this process ask for. Wine's HTML Help shows a topic in its
 // browser control, which asks urlmon for "mk:@MSITStore:<file>::/<page>"; a name-space handler
-// for "mk" registered in the process sees every such request first. It answers "not found":
-// without Gecko nothing could render the page anyway. COM objects end through Release.
+// for "mk" registered in the process sees every such request first. The object is its own
+// factory and serves every request itself, answering "not found": without Gecko nothing could
+// render the page anyway. It lives on the stack, so references are not counted.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class PageRequests : public IClassFactory {
+class PageRequests : public IClassFactory, public IInternetProtocol {
 public:
     PageRequests()
     {
@@ -51,7 +52,11 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
     {
-        *out = iid == IID_IUnknown || iid == IID_IClassFactory ? this : nullptr;
+        *out = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IClassFactory)
+            *out = static_cast<IClassFactory*>(this);
+        else if (iid == IID_IInternetProtocolRoot || iid == IID_IInternetProtocol)
+            *out = static_cast<IInternetProtocol*>(this);
         return *out ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
@@ -59,61 +64,31 @@ public:
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override
     {
         *out = nullptr;
-        if (outer)
-            return CLASS_E_NOAGGREGATION;
-        auto* protocol = new Protocol(this);
-        HRESULT result = protocol->QueryInterface(iid, out);
-        protocol->Release();
-        return result;
+        return outer ? CLASS_E_NOAGGREGATION : QueryInterface(iid, out);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
 
+    HRESULT STDMETHODCALLTYPE Start(LPCWSTR url, IInternetProtocolSink*, IInternetBindInfo*, DWORD, HANDLE_PTR) override
+    {
+        urls.push_back(url ? url : L"");
+        return INET_E_RESOURCE_NOT_FOUND;
+    }
+    HRESULT STDMETHODCALLTYPE Continue(PROTOCOLDATA*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Abort(HRESULT, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Terminate(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Suspend() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Resume() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Read(void*, ULONG, ULONG* read) override
+    {
+        if (read)
+            *read = 0;
+        return S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE LockRequest(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE UnlockRequest() override { return S_OK; }
+
 private:
-    class Protocol : public IInternetProtocol {
-    public:
-        explicit Protocol(PageRequests* requests) : owner(requests) {}
-        HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
-        {
-            bool known = iid == IID_IUnknown || iid == IID_IInternetProtocolRoot || iid == IID_IInternetProtocol;
-            *out = known ? this : nullptr;
-            if (known)
-                AddRef();
-            return known ? S_OK : E_NOINTERFACE;
-        }
-        ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-        ULONG STDMETHODCALLTYPE Release() override
-        {
-            ULONG left = --references;
-            if (left == 0)
-                delete this;
-            return left;
-        }
-        HRESULT STDMETHODCALLTYPE Start(LPCWSTR url, IInternetProtocolSink*, IInternetBindInfo*, DWORD, HANDLE_PTR) override
-        {
-            owner->urls.push_back(url ? url : L"");
-            return INET_E_RESOURCE_NOT_FOUND;
-        }
-        HRESULT STDMETHODCALLTYPE Continue(PROTOCOLDATA*) override { return S_OK; }
-        HRESULT STDMETHODCALLTYPE Abort(HRESULT, DWORD) override { return S_OK; }
-        HRESULT STDMETHODCALLTYPE Terminate(DWORD) override { return S_OK; }
-        HRESULT STDMETHODCALLTYPE Suspend() override { return E_NOTIMPL; }
-        HRESULT STDMETHODCALLTYPE Resume() override { return E_NOTIMPL; }
-        HRESULT STDMETHODCALLTYPE Read(void*, ULONG, ULONG* read) override
-        {
-            if (read)
-                *read = 0;
-            return S_FALSE;
-        }
-        HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
-        HRESULT STDMETHODCALLTYPE LockRequest(DWORD) override { return S_OK; }
-        HRESULT STDMETHODCALLTYPE UnlockRequest() override { return S_OK; }
-
-    private:
-        virtual ~Protocol() = default;
-        PageRequests* owner;
-        ULONG references = 1;
-    };
-
     static constexpr CLSID HandlerId = {0x6c1f0d52, 0x3b7e, 0x4a51, {0x9d, 0x2e, 0x47, 0x10, 0xa3, 0x5b, 0x61, 0x08}};
     IInternetSession* session = nullptr;
 };
