@@ -28,6 +28,7 @@ public:
     int count = 0;
     std::wstring text;
     HWND owner = nullptr;
+    HICON icon = nullptr;  // the box's icon: the system's shared one (IDI_HAND for MB_ICONSTOP)
 
 private:
     static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam)
@@ -43,6 +44,7 @@ private:
                 GetDlgItemTextW(box, 0xFFFF, shown, 1024);
                 current->text = shown;
                 current->owner = GetWindow(box, GW_OWNER);
+                current->icon = reinterpret_cast<HICON>(SendDlgItemMessageW(box, 0x440, STM_GETICON, 0, 0));
                 PostMessageW(box, WM_COMMAND, current->reply, 0);
             }
         }

@@ -26,10 +26,15 @@ std::wstring ChildProcess::LogArgument() const
 
 bool ChildProcess::Start(const std::wstring& exeName, const std::wstring& args)
 {
+    return StartIn(ExeDir(), exeName, args);
+}
+
+bool ChildProcess::StartIn(const std::wstring& folder, const std::wstring& exeName, const std::wstring& args)
+{
     Kill();
     Close();
     PrepareLog(exeName);
-    std::wstring exe = ExeDir() + L"\\" + exeName;
+    std::wstring exe = folder + L"\\" + exeName;
     std::wstring dir = logPath.substr(0, logPath.find_last_of(L'\\'));
     std::wstring command = L"\"" + exe + L"\" " + LogArgument() + L" " + args;
     STARTUPINFOW si = {};

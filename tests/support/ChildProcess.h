@@ -21,6 +21,8 @@ public:
 
     // Starts exeName ("TrayHelper.exe") with the arguments; false when it could not start.
     bool Start(const std::wstring& exeName, const std::wstring& args);
+    // The same with the program taken from folder instead (a copy beside other files).
+    bool StartIn(const std::wstring& folder, const std::wstring& exeName, const std::wstring& args);
     // Only the log: for a program that something else will start with LogArgument().
     void PrepareLog(const std::wstring& exeName);
     // "--log \"PATH\"".

@@ -1,0 +1,347 @@
+// The product's help under Wine's HTML Help: the page asked for, a missing or damaged help file, F1 in a dialog; the progress dialog's template.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <htmlhelp.h>
+#include <urlmon.h>
+
+#include <string>
+#include <vector>
+
+#include "product/Help.h"
+#include "product/ProductInfo.h"
+#include "tests/support/BoxAnswerer.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/RealInput.h"
+#include "tests/support/TestSupport.h"
+#include "ui/CSDlg.h"
+
+namespace {
+
+const wchar_t HelpTitle[] = L"Glimpsebox User's Guide";  // the compiled file's own title
+const wchar_t ConfiguringPage[] = L"users-guide_configuring.htm";
+const int ProgressDlgId = 28000;
+
+// The pages that help windows of this process ask for. Wine's HTML Help shows a topic in its
+// browser control, which asks urlmon for "mk:@MSITStore:<file>::/<page>"; a name-space handler
+// for "mk" registered in the process sees every such request first. The object is its own
+// factory and serves every request itself, answering "not found": without Gecko nothing could
+// render the page anyway. It lives on the stack, so references are not counted.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class PageRequests : public IClassFactory, public IInternetProtocol {
+public:
+    PageRequests()
+    {
+        if (SUCCEEDED(CoInternetGetSession(0, &session, 0)))
+            registered = SUCCEEDED(session->RegisterNameSpace(this, HandlerId, L"mk", 0, nullptr, 0));
+    }
+    ~PageRequests()
+    {
+        if (registered)
+            session->UnregisterNameSpace(this, L"mk");
+        if (session)
+            session->Release();
+    }
+    PageRequests(const PageRequests&) = delete;
+    PageRequests& operator=(const PageRequests&) = delete;
+
+    bool registered = false;
+    std::vector<std::wstring> urls;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        *out = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IClassFactory)
+            *out = static_cast<IClassFactory*>(this);
+        else if (iid == IID_IInternetProtocolRoot || iid == IID_IInternetProtocol)
+            *out = static_cast<IInternetProtocol*>(this);
+        return *out ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override
+    {
+        *out = nullptr;
+        return outer ? CLASS_E_NOAGGREGATION : QueryInterface(iid, out);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+
+    HRESULT STDMETHODCALLTYPE Start(LPCWSTR url, IInternetProtocolSink*, IInternetBindInfo*, DWORD, HANDLE_PTR) override
+    {
+        urls.push_back(url ? url : L"");
+        return INET_E_RESOURCE_NOT_FOUND;
+    }
+    HRESULT STDMETHODCALLTYPE Continue(PROTOCOLDATA*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Abort(HRESULT, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Terminate(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE Suspend() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Resume() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Read(void*, ULONG, ULONG* read) override
+    {
+        if (read)
+            *read = 0;
+        return S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER, DWORD, ULARGE_INTEGER*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE LockRequest(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE UnlockRequest() override { return S_OK; }
+
+private:
+    static constexpr CLSID HandlerId = {0x6c1f0d52, 0x3b7e, 0x4a51, {0x9d, 0x2e, 0x47, 0x10, 0xa3, 0x5b, 0x61, 0x08}};
+    IInternetSession* session = nullptr;
+};
+#pragma GCC diagnostic pop
+
+std::wstring LibraryFolder()
+{
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(GetModuleHandleW(L"GLMBX32.DLL"), path, MAX_PATH);
+    std::wstring library = path;
+    return library.substr(0, library.find_last_of(L'\\'));
+}
+
+// What the browser of a help window asks for to show page of the help file beside the library.
+std::wstring PageUrl(const wchar_t* page)
+{
+    return L"mk:@MSITStore:" + LibraryFolder() + L"\\Glimpsebox.chm::/" + page;
+}
+
+BOOL CALLBACK AddHelpWindow(HWND hwnd, LPARAM found)
+{
+    wchar_t cls[32] = L"";
+    GetClassNameW(hwnd, cls, 32);
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process == GetCurrentProcessId() && wcscmp(cls, L"HH Parent") == 0 && IsWindowVisible(hwnd))
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(hwnd);
+    return TRUE;
+}
+
+// The visible help windows of this process.
+std::vector<HWND> HelpWindows()
+{
+    std::vector<HWND> found;
+    EnumWindows(AddHelpWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void CloseHelpWindows()
+{
+    for (HWND help : HelpWindows())
+        SendMessageW(help, WM_CLOSE, 0, 0);
+}
+
+std::wstring Text(HWND hwnd)
+{
+    wchar_t text[256] = L"";
+    GetWindowTextW(hwnd, text, 256);
+    return text;
+}
+
+} // namespace
+
+TEST(ProductHelp, OpensTheRequestedPageOfTheFileBesideTheLibrary)
+{
+    PageRequests requests;
+    ASSERT_TRUE(requests.registered);
+    test::BoxAnswerer boxes(IDOK);
+
+    // The control is loaded on first use.
+    EXPECT_EQ(GetModuleHandleW(L"hhctrl.ocx"), nullptr);
+    EXPECT_TRUE(CSHtmlHelp(nullptr, ConfiguringPage, HH_DISPLAY_TOPIC, 0));
+    EXPECT_NE(GetModuleHandleW(L"hhctrl.ocx"), nullptr);
+    ASSERT_EQ(HelpWindows().size(), 1u);
+    HWND help = HelpWindows()[0];
+    EXPECT_EQ(Text(help), HelpTitle);
+    ASSERT_TRUE(test::PumpUntil([&] { return !requests.urls.empty(); }, 10000));
+    EXPECT_EQ(requests.urls, std::vector<std::wstring>{PageUrl(ConfiguringPage)});
+
+    // Another topic goes to the same window; the control, once loaded, serves every call.
+    EXPECT_TRUE(CSHtmlHelp(nullptr, L"users-guide_legal.htm", HH_DISPLAY_TOPIC, 0));
+    ASSERT_TRUE(test::PumpUntil([&] { return requests.urls.size() == 2; }, 10000));
+    EXPECT_EQ(requests.urls[1], PageUrl(L"users-guide_legal.htm"));
+    EXPECT_EQ(HelpWindows(), std::vector<HWND>{help});
+    EXPECT_EQ(boxes.count, 0);
+    CloseHelpWindows();
+}
+
+// A copy of the library in a folder of its own, run by HelpHelper.exe: first without a help
+// file, then with one that is not a compiled help file.
+TEST(ProductHelp, MissingOrDamagedFileEndsInOneStopMessage)
+{
+    std::wstring folder = test::NewTempDir(L"HelpAway");
+    for (const wchar_t* file : {L"GLMBX32.DLL", L"HelpHelper.exe"})
+        ASSERT_TRUE(CopyFileW((test::ExeDir() + L"\\" + file).c_str(), (folder + L"\\" + file).c_str(), FALSE));
+    std::wstring helpFile = folder + L"\\Glimpsebox.chm";
+    DeleteFileW(helpFile.c_str());
+
+    // The helper's three log lines, or none when it did not run to its end.
+    auto run = [&folder] {
+        test::ChildProcess helper;
+        if (!helper.StartIn(folder, L"HelpHelper.exe", ConfiguringPage) || !helper.WaitForEnd(60000) ||
+            helper.ExitCode() != 0)
+            return std::vector<std::string>();
+        return helper.Lines();
+    };
+
+    std::vector<std::string> missing = run();
+    ASSERT_EQ(missing.size(), 3u);
+    EXPECT_EQ(missing[0], "library=" + test::ToUtf8(folder) + "\\GLMBX32.DLL");
+    // The message names the whole path, and HTML Help is never touched.
+    EXPECT_EQ(missing[1], "result=0 boxes=1 icon=stop hhctrl=0");
+    EXPECT_EQ(missing[2], "text=Cannot find the help file " + test::ToUtf8(helpFile) + ".");
+
+    ASSERT_TRUE(test::WriteUtf8File(helpFile, "This is not a compiled help file.\r\n"));
+    std::vector<std::string> damaged = run();
+    ASSERT_EQ(damaged.size(), 3u);
+    EXPECT_EQ(damaged[1], "result=0 boxes=1 icon=stop hhctrl=1");
+    EXPECT_EQ(damaged[2],
+              "text=Sorry, your version of Windows does not support HtmlHelp format.\\n\\nPlease visit the software "
+              "publisher's web site for the online version of the user's guide.");
+}
+
+namespace {
+
+// A window that names the help page of the dialogs it owns, as the application's windows do.
+class PageOwner {
+public:
+    PageOwner()
+    {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"GlmbxHelpPageOwner";
+        RegisterClassW(&wc);
+        hwnd = CreateWindowExW(0, wc.lpszClassName, L"Owner", WS_OVERLAPPEDWINDOW, 100, 100, 200, 100, nullptr,
+                               nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~PageOwner() { DestroyWindow(hwnd); }
+    PageOwner(const PageOwner&) = delete;
+    PageOwner& operator=(const PageOwner&) = delete;
+
+    HWND hwnd;
+    const wchar_t* page = nullptr;
+    std::vector<UINT> askedFor;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<PageOwner*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self && msg == ProductInfo::GetMyMessage() && wParam == MyMsgHelp) {
+            auto* query = reinterpret_cast<HELP_PAGE_QUERY*>(lParam);
+            self->askedFor.push_back(query->id);
+            query->page = self->page;
+            return 0;
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+};
+
+} // namespace
+
+TEST(DialogHelp, F1OpensThePageTheOwnerNames)
+{
+    PageRequests requests;
+    ASSERT_TRUE(requests.registered);
+    test::BoxAnswerer boxes(IDOK);
+    PageOwner owner;
+    CSDlg dlg;
+    ASSERT_NE(dlg.Modeless(-ProgressDlgId, nullptr, owner.hwnd, TRUE), nullptr);
+    SetForegroundWindow(dlg);
+    ASSERT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == dlg.GetHandle(); }, 5000));
+
+    // A real F1, with the pointer on the dialog's caption: otherwise the key may go astray
+    // (docs/WINE.md).
+    RECT frame = {};
+    GetWindowRect(dlg, &frame);
+    const std::string f1 = "mousemove " + std::to_string((frame.left + frame.right) / 2) + " " +
+                           std::to_string(frame.top + GetSystemMetrics(SM_CYCAPTION) / 2) + " key F1";
+
+    // The owner knows no page: nothing opens, nothing is said.
+    ASSERT_TRUE(test::Xdo(f1));
+    ASSERT_TRUE(test::PumpUntil([&] { return !owner.askedFor.empty(); }, 5000));
+    test::PumpPending();
+    EXPECT_EQ(owner.askedFor, std::vector<UINT>{ProgressDlgId});
+    EXPECT_TRUE(HelpWindows().empty());
+    EXPECT_TRUE(requests.urls.empty());
+
+    owner.page = ConfiguringPage;
+    ASSERT_TRUE(test::Xdo(f1));
+    ASSERT_TRUE(test::PumpUntil([&] { return !requests.urls.empty(); }, 10000));
+    EXPECT_EQ(requests.urls, std::vector<std::wstring>{PageUrl(ConfiguringPage)});
+    EXPECT_EQ(HelpWindows().size(), 1u);
+    EXPECT_EQ(owner.askedFor.size(), 2u);
+    EXPECT_EQ(boxes.count, 0);
+    CloseHelpWindows();
+    DestroyWindow(dlg);
+}
+
+namespace {
+
+INT_PTR CALLBACK PlainDlgProc(HWND, UINT msg, WPARAM, LPARAM)
+{
+    return msg == WM_INITDIALOG;
+}
+
+BOOL CALLBACK FindIconStatic(HWND child, LPARAM found)
+{
+    wchar_t cls[32] = L"";
+    GetClassNameW(child, cls, 32);
+    if (_wcsicmp(cls, L"Static") == 0 && (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+TEST(ProgressTemplate, HoldsItsIconLinesBarAndCancelInRows)
+{
+    HMODULE library = GetModuleHandleW(L"GLMBX32.DLL");
+    HWND dlg = CreateDialogParamW(library, MAKEINTRESOURCEW(ProgressDlgId), nullptr, PlainDlgProc, 0);
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_EQ(Text(dlg), L"Processing...");
+
+    HWND icon = nullptr;
+    EnumChildWindows(dlg, FindIconStatic, reinterpret_cast<LPARAM>(&icon));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)), LoadIconW(library, MAKEINTRESOURCEW(28002)));
+
+    struct Row {
+        int id;
+        const wchar_t* cls;
+    };
+    RECT client = {};
+    GetClientRect(dlg, &client);
+    RECT iconRect = {};
+    GetWindowRect(icon, &iconRect);
+    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&iconRect), 2);
+    LONG above = client.top;
+    for (Row row : {Row{28003, L"Static"}, Row{28004, L"Static"}, Row{28005, L"Static"}, Row{28006, L"Static"},
+                    Row{28007, PROGRESS_CLASSW}, Row{IDCANCEL, L"Button"}}) {
+        SCOPED_TRACE(row.id);
+        HWND ctl = GetDlgItem(dlg, row.id);
+        ASSERT_NE(ctl, nullptr);
+        wchar_t cls[32] = L"";
+        GetClassNameW(ctl, cls, 32);
+        EXPECT_EQ(_wcsicmp(cls, row.cls), 0) << test::ToUtf8(cls);
+        RECT r = {};
+        GetWindowRect(ctl, &r);
+        MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
+        // One row below the other, all inside the dialog, the lines beside the icon.
+        EXPECT_GE(r.top, above);
+        EXPECT_GE(r.left, client.left);
+        EXPECT_LE(r.right, client.right);
+        EXPECT_LE(r.bottom, client.bottom);
+        if (row.id <= 28006) {
+            EXPECT_GE(r.left, iconRect.right);
+        }
+        above = r.bottom;
+    }
+    EXPECT_EQ(Text(GetDlgItem(dlg, IDCANCEL)), L"Cancel");
+    DestroyWindow(dlg);
+}
