@@ -79,6 +79,8 @@ void IconBtn::ReleaseSharedRef()
 
 void IconBtn::OnInit()
 {
+    // A window of an earlier binding may have gone while the mouse was over it.
+    hovering = FALSE;
     SendMsg(BM_SETSTYLE, BS_OWNERDRAW, TRUE);
     AddSharedRef();
 }
@@ -86,7 +88,6 @@ void IconBtn::OnInit()
 void IconBtn::OnPostNcDestroy()
 {
     bool counted = dialog != nullptr;
-    hovering = FALSE;
     CSCtrl::OnPostNcDestroy();
     if (counted)
         ReleaseSharedRef();

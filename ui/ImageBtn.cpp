@@ -7,8 +7,6 @@
 #include "ui/CSDlg.h"
 #include "ui/DlgSkinOps.h"
 
-extern "C" HINSTANCE hiDLL;
-
 namespace {
 
 const COLORREF StripMask = RGB(255, 0, 255);
@@ -154,6 +152,8 @@ void ImageBtn::Check(BOOL on)
 
 void ImageBtn::OnInit()
 {
+    // A window of an earlier binding may have gone while the mouse was over it.
+    hovering = FALSE;
     SendMsg(BM_SETSTYLE, BS_OWNERDRAW, TRUE);
 }
 
