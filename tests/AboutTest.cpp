@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -12,6 +11,8 @@
 #include "product/ProductInfo.h"
 #include "res/IconIds.h"
 #include "tests/support/BoxAnswerer.h"
+#include "tests/support/Pixels.h"
+#include "tests/support/RealInput.h"
 #include "tests/support/TestSupport.h"
 #include "ui/IconBtn.h"
 
@@ -62,61 +63,6 @@ bool RunAbout(std::function<void(HWND)> script)
     bool result = DoAbout(nullptr);
     KillTimer(nullptr, timer);
     return result;
-}
-
-// The library's icon as an image list of its own draws it transparently on the button face.
-std::vector<COLORREF> IconAsDrawn(int id, int size)
-{
-    HICON icon = static_cast<HICON>(LoadImageW(Library(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0);
-    ImageList_AddIcon(list, icon);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    RECT all = {0, 0, size, size};
-    FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
-    ImageList_Draw(list, 0, memory, 0, 0, ILD_TRANSPARENT);
-    std::vector<COLORREF> block;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x)
-            block.push_back(GetPixel(memory, x, y));
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    ImageList_Destroy(list);
-    DestroyIcon(icon);
-    return block;
-}
-
-std::vector<COLORREF> WindowBlock(HWND h, int x0, int y0, int size)
-{
-    UpdateWindow(h);
-    HDC dc = GetDC(h);
-    std::vector<COLORREF> block;
-    for (int y = y0; y < y0 + size; ++y) {
-        for (int x = x0; x < x0 + size; ++x)
-            block.push_back(GetPixel(dc, x, y));
-    }
-    ReleaseDC(h, dc);
-    return block;
-}
-
-bool HasColour(HWND h, COLORREF colour)
-{
-    UpdateWindow(h);
-    RECT rc;
-    GetClientRect(h, &rc);
-    HDC dc = GetDC(h);
-    bool found = false;
-    for (int y = 0; y < rc.bottom && !found; ++y) {
-        for (int x = 0; x < rc.right && !found; ++x)
-            found = GetPixel(dc, x, y) == colour;
-    }
-    ReleaseDC(h, dc);
-    return found;
 }
 
 // While it lives, the shell opens http addresses with Marker.exe, which logs them. Wine's shell
@@ -174,6 +120,8 @@ TEST(AboutBox, OkTellsTrueCancelAndEscapeFalse)
 
 TEST(AboutBox, ShowsTheProductIconLinksAndTheRevisionWhileShiftIsDown)
 {
+    // The pointer away from where the box opens, so that only the test makes a link hover.
+    ASSERT_TRUE(test::Xdo("mousemove 5 5"));
     ProductInfo* product = GetProductInfo();
     std::wstring version;
     EXPECT_TRUE(RunAbout([&](HWND about) {
@@ -186,17 +134,18 @@ TEST(AboutBox, ShowsTheProductIconLinksAndTheRevisionWhileShiftIsDown)
         GetClientRect(icon, &rc);
         ASSERT_GE(rc.right, DlgAbout::ProductIconSize);
         ASSERT_GE(rc.bottom, DlgAbout::ProductIconSize);
-        EXPECT_EQ(WindowBlock(icon, (rc.right - 48) / 2, (rc.bottom - 48) / 2, 48), IconAsDrawn(IDI_PRODUCT, 48));
+        EXPECT_EQ(test::Shot(icon).Block((rc.right - 48) / 2, (rc.bottom - 48) / 2, 48),
+                  test::IconAsDrawn(Library(), IDI_PRODUCT, 48));
 
         // "Web site" is a link; hovering it ends when the box says the mouse has left.
         HWND web = GetDlgItem(about, DlgAbout::WebSiteCtl);
         EXPECT_EQ(ItemText(about, DlgAbout::WebSiteCtl), L"&Web site");
-        EXPECT_TRUE(HasColour(web, IconBtn::rgbLink[0]));
+        EXPECT_GT(test::Shot(web).LongestRun(IconBtn::rgbLink[0]), 0);
         SendMessageW(web, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
-        EXPECT_TRUE(HasColour(web, IconBtn::rgbHover));
+        EXPECT_GT(test::Shot(web).LongestRun(IconBtn::rgbHover), 0);
         PostMessageW(about, WM_MOUSEMOVE, 0, -1);
-        EXPECT_TRUE(test::PumpUntil([&] { return !HasColour(web, IconBtn::rgbHover); }, 5000));
-        EXPECT_TRUE(HasColour(web, IconBtn::rgbLink[0]));
+        EXPECT_TRUE(test::PumpUntil([&] { return test::Shot(web).LongestRun(IconBtn::rgbHover) == 0; }, 5000));
+        EXPECT_GT(test::Shot(web).LongestRun(IconBtn::rgbLink[0]), 0);
         PostMessageW(about, WM_COMMAND, IDOK, 0);
     }));
     EXPECT_EQ(version, product->GetVersionStrLong());

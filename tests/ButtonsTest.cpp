@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <string>
 #include <vector>
 
 #include "res/IconIds.h"
 #include "tests/DialogIds.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CSDlg.h"
@@ -20,80 +20,11 @@ namespace {
 const COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 0xC0, 0), Blue = RGB(0, 0, 255);
 const COLORREF White = RGB(255, 255, 255);
 
-// What a window shows, read back from its device context after pending painting.
-class Shot {
-public:
-    explicit Shot(HWND h)
-    {
-        UpdateWindow(h);
-        RECT rc;
-        GetClientRect(h, &rc);
-        width = rc.right;
-        height = rc.bottom;
-        HDC dc = GetDC(h);
-        pixels.reserve(static_cast<size_t>(width * height));
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x)
-                pixels.push_back(GetPixel(dc, x, y));
-        }
-        ReleaseDC(h, dc);
-    }
-    COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y * width + x)]; }
-    // The longest horizontal run of exactly this colour.
-    int LongestRun(COLORREF colour) const
-    {
-        int best = 0;
-        for (int y = 0; y < height; ++y) {
-            int run = 0;
-            for (int x = 0; x < width; ++x) {
-                run = At(x, y) == colour ? run + 1 : 0;
-                best = run > best ? run : best;
-            }
-        }
-        return best;
-    }
-    // The size-by-size block at (x, y), row by row.
-    std::vector<COLORREF> Block(int x0, int y0, int size) const
-    {
-        std::vector<COLORREF> block;
-        for (int y = y0; y < y0 + size; ++y) {
-            for (int x = x0; x < x0 + size; ++x)
-                block.push_back(At(x, y));
-        }
-        return block;
-    }
+using test::Shot;
 
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> pixels;
-};
-
-// A library icon as an image list of its own draws it transparently on the button face.
 std::vector<COLORREF> IconAsDrawn(int id, int size)
 {
-    HMODULE library = GetModuleHandleW(L"GLMBX32.DLL");
-    HICON icon = static_cast<HICON>(LoadImageW(library, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0);
-    ImageList_AddIcon(list, icon);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    RECT all = {0, 0, size, size};
-    FillRect(memory, &all, GetSysColorBrush(COLOR_BTNFACE));
-    ImageList_Draw(list, 0, memory, 0, 0, ILD_TRANSPARENT);
-    std::vector<COLORREF> block;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x)
-            block.push_back(GetPixel(memory, x, y));
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    ImageList_Destroy(list);
-    DestroyIcon(icon);
-    return block;
+    return test::IconAsDrawn(GetModuleHandleW(L"GLMBX32.DLL"), id, size);
 }
 
 // Records where the buttons said the mouse was, in the dialog's coordinates.
