@@ -4,9 +4,13 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include <windowsx.h>
+
 #include <cwchar>
+#include <new>
 
 #include "product/ProductInfo.h"
+#include "res/IconIds.h"
 #include "sys/ResStr.h"
 #include "sys/ShellRun.h"
 #include "ui/CSWaitCursor.h"
@@ -17,6 +21,14 @@ namespace {
 
 const int VisitWebSiteId = -20007;
 const int NoHtmlApplicationId = -22022;
+
+// The small buttons in the order of the handler's fields: icons (of this library) and controls.
+const UINT ButtonIcons[DlgAboutHandler::ButtonCount] = {
+    static_cast<UINT>(-IDI_ABOUT_WEB), static_cast<UINT>(-IDI_ABOUT_MAIL), static_cast<UINT>(-IDI_ABOUT_INFO),
+    static_cast<UINT>(-IDI_ABOUT_SUPPORT)};
+const UINT ButtonCtls[DlgAboutHandler::ButtonCount] = {DlgAbout::WebSiteCtl, DlgAbout::MailCtl, DlgAbout::InfoCtl,
+                                                       DlgAbout::SupportCtl};
+const DWORD ButtonStyle = IconBtn::StyleLink | IconBtn::StyleCenterH | IconBtn::StyleCenterV;
 
 // The notice is kept negated, so that it is not found as text inside the module.
 wchar_t copyrightNotice[] = {
@@ -46,10 +58,23 @@ void SetItemFmt(HWND dlg, int id, const wchar_t* a, const wchar_t* b = nullptr, 
 
 } // namespace
 
-DlgAboutHandler::DlgAboutHandler() : product(GetProductInfo()) {}
+DlgAboutHandler::DlgAboutHandler()
+    : buttons{IconBtn(ButtonIcons[0], ButtonStyle), IconBtn(ButtonIcons[1], ButtonStyle),
+              IconBtn(ButtonIcons[2], ButtonStyle), IconBtn(ButtonIcons[3], ButtonStyle)},
+      productIcon(nullptr), product(GetProductInfo())
+{
+}
+
+DlgAboutHandler::~DlgAboutHandler()
+{
+    delete productIcon;
+}
 
 void DlgAboutHandler::Init(CSDlg* dlg)
 {
+    for (int i = 0; i < ButtonCount; ++i)
+        buttons[i].Init(dlg, ButtonCtls[i]);
+
     HWND hwnd = dlg->GetHandle();
     // A child dialog sits inside another one, whose title stays.
     if (!(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD)) {
@@ -62,12 +87,17 @@ void DlgAboutHandler::Init(CSDlg* dlg)
     bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
     SetItemFmt(hwnd, DlgAbout::VersionCtl, shift ? product->GetVersionStrRev() : product->GetVersionStrLong());
     SetItemFmt(hwnd, DlgAbout::CopyrightCtl, product->GetCopyrightYear());
-    if (HWND icon = GetDlgItem(hwnd, DlgAbout::IconCtl)) {
+
+    if (GetDlgItem(hwnd, DlgAbout::IconCtl)) {
         int id = product->GetIconID();
         HINSTANCE instance = product->GetIconInstance();
         ProductInfo::ConvertResourceId(id, instance);
-        HICON big = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, 48, 48, LR_SHARED));
-        SetWindowLongPtrW(icon, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(big));
+        // The button of an earlier run of this dialog went with its window.
+        delete productIcon;
+        productIcon = new (std::nothrow) ImageBtn(DlgAbout::ProductIconSize, DlgAbout::ProductIconSize, instance,
+                                                  id, 0, 0, 0, 0, ImageBtn::FlagCenterH | ImageBtn::FlagCenterV);
+        if (productIcon)
+            productIcon->Init(dlg, DlgAbout::IconCtl);
     }
 }
 
@@ -75,23 +105,14 @@ int DlgAboutHandler::OnDlgMessage(CSDlg* pDlg, UINT msg, WPARAM wParam, LPARAM l
 {
     switch (msg) {
     case WM_INITDIALOG:
+        // The end of a window takes its window hooks with it; a second run needs this one again.
+        AddToWnd(pDlg);
         *pResult = pDlg->DoDlgMessage(msg, wParam, lParam, this);
         Init(pDlg);
         return 1;
-    case WM_DRAWITEM: {
-        auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (!draw || draw->CtlID != DlgAbout::IconCtl)
-            return 0;
-        HICON icon = reinterpret_cast<HICON>(GetWindowLongPtrW(draw->hwndItem, GWLP_USERDATA));
-        FillRect(draw->hDC, &draw->rcItem, GetSysColorBrush(COLOR_BTNFACE));
-        if (icon)
-            DrawIconEx(draw->hDC, draw->rcItem.left, draw->rcItem.top, icon, 48, 48, 0, nullptr, DI_NORMAL);
-        *pResult = TRUE;
-        return 1;
-    }
     case WM_COMMAND: {
         WORD id = LOWORD(wParam);
-        if (id != DlgAbout::WebSiteCtl && id != DlgAbout::SupportCtl)
+        if ((id != DlgAbout::WebSiteCtl && id != DlgAbout::SupportCtl) || HIWORD(wParam) != BN_CLICKED)
             return 0;
         const wchar_t* page = id == DlgAbout::WebSiteCtl ? product->GetHomePage() : product->GetSupportPage();
         if (Msg(pDlg->GetHandle(), MB_OKCANCEL | MB_ICONINFORMATION, VisitWebSiteId) == IDOK)
@@ -104,13 +125,26 @@ int DlgAboutHandler::OnDlgMessage(CSDlg* pDlg, UINT msg, WPARAM wParam, LPARAM l
     }
 }
 
+int DlgAboutHandler::OnWndMessage(CSWnd*, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT*)
+{
+    if (msg == WM_MOUSEMOVE && GET_X_LPARAM(lParam) == -1 && GET_Y_LPARAM(lParam) == -1) {
+        for (IconBtn& button : buttons) {
+            if (button.IsReady())
+                button.SendMsg(msg, wParam, lParam);
+        }
+    }
+    return 0;
+}
+
 DlgAbout::DlgAbout()
 {
     handler.AddToDlg(this);
+    handler.AddToWnd(this);
 }
 
 DlgAbout::~DlgAbout()
 {
+    handler.RemoveFromWnd(this);
     handler.RemoveFromDlg(this);
 }
 

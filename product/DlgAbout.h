@@ -6,25 +6,41 @@
 #include "sys/Api.h"
 #include "ui/CSDlg.h"
 #include "ui/CSWnd.h"
+#include "ui/IconBtn.h"
+#include "ui/ImageBtn.h"
 
 class ProductInfo;
 
 // Fills the About box from the product identity and answers its web-site buttons. Attached to
-// its dialog as a dialog hook and as a window hook.
+// its dialog as a dialog hook and as a window hook (DlgAbout does both, and detaches in the
+// opposite order).
 class GLMBX_API DlgAboutHandler : public WMHook {
 public:
-    DlgAboutHandler();
-    int OnDlgMessage(CSDlg* pDlg, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    enum { ButtonCount = 4 };
 
-private:
+    DlgAboutHandler();
+    ~DlgAboutHandler() override;
+    DlgAboutHandler(const DlgAboutHandler&) = delete;
+    DlgAboutHandler& operator=(const DlgAboutHandler&) = delete;
+
+    int OnDlgMessage(CSDlg* pDlg, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    // The dialog's sign that the mouse has left it goes on to the buttons, which end hovering.
+    int OnWndMessage(CSWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+
+protected:
     void Init(CSDlg* dlg);
+
+    // "Web site", a second and a third small button, "Support".
+    IconBtn buttons[ButtonCount];
+    ImageBtn* productIcon;  // owned; made when the dialog has the product icon's control
     ProductInfo* product;
 };
 
 class GLMBX_API DlgAbout : public CSDlg {
 public:
     enum { TemplateId = 20100, IconCtl = 20103, NameCtl = 20101, VersionCtl = 20102, CopyrightCtl = 1000,
-           WebSiteCtl = 20109, SupportCtl = 20108 };
+           WebSiteCtl = 20109, MailCtl = 20107, InfoCtl = 20106, SupportCtl = 20108 };
+    enum { ProductIconSize = 48 };
     DlgAbout();
     ~DlgAbout() override;
 

@@ -52,3 +52,13 @@
 #define IDC_L_ROW1 702
 #define IDC_L_ROW2 703
 #define IDC_L_ROW3 704
+
+// IDD_BUTTONS (tests/Buttons.rc): image and icon buttons
+#define IDD_BUTTONS 7010
+#define IDB_STRIP 7011
+#define IDC_B_STRIP 800
+#define IDC_B_ICONS 801
+#define IDC_B_CHECKED 802
+#define IDC_B_DISABLED 803
+#define IDC_B_ENABLED 804
+#define IDC_B_LINK 805

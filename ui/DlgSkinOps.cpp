@@ -1,6 +1,12 @@
 // The framework's calls into a dialog's skin: no skin can be set yet, so each is a null skin's answer.
 #include "ui/DlgSkinOps.h"
 
+// No skin module can be loaded yet.
+HINSTANCE GetDllSkin()
+{
+    return nullptr;
+}
+
 namespace dlgskin {
 
 int OnCtlColor(CSDlgSkin*, UINT, HDC, HBRUSH*)

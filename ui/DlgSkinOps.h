@@ -1,10 +1,28 @@
-// The calls the dialog framework makes into a dialog's skin, kept in one place until the skin classes exist.
+// The calls the framework makes into a dialog's skin and the skin module, kept in one place until the skin classes exist.
 #pragma once
 
 #include <windows.h>
 
+#include "sys/Api.h"
+
 class CSDlg;
 class CSDlgSkin;
+
+// A skin module's record of one image button: its size, the icon ids of normal, hover,
+// pressed, disabled and focused (0: none), and ImageBtn's flags. Owned by the skin module.
+struct SKIN_ICON_BTN_METRICS {
+    int cx;
+    int cy;
+    int normal;
+    int hover;
+    int pressed;
+    int disabled;
+    int focused;
+    DWORD flags;
+};
+
+// The skin module whose resources skinned controls load; null while skin mode is off.
+GLMBX_API HINSTANCE GetDllSkin();
 
 // Every call takes the skin as it is held by the dialog: null for a plain dialog, and then
 // it does nothing (the results are "not handled", "no brush", "no area"). The skin classes
