@@ -144,14 +144,25 @@ int MyTB_Icon::OnMyCompanyMessage(WPARAM wParam, LPARAM lParam, LRESULT*)
     case MyMsgOptionsChanged:
         ReloadOptions();
         break;
+    // These open modal windows (the shell's own error box, when the launcher cannot start):
+    // a click meanwhile must bring them forward, not run a menu inside their loops.
     case MyMsgAbout:
-        DoAbout(GetHandle());
+        if (EnterClickGuard()) {
+            DoAbout(GetHandle());
+            LeaveClickGuard();
+        }
         break;
     case MyMsgWindowSize:
-        Msg(GetHandle(), MB_ICONINFORMATION, WindowSizeId, LOWORD(lParam), HIWORD(lParam));
+        if (EnterClickGuard()) {
+            Msg(GetHandle(), MB_ICONINFORMATION, WindowSizeId, LOWORD(lParam), HIWORD(lParam));
+            LeaveClickGuard();
+        }
         break;
     case MyMsgConfigure:
-        Configure();
+        if (EnterClickGuard()) {
+            Configure();
+            LeaveClickGuard();
+        }
         break;
     default:
         break;

@@ -153,20 +153,49 @@ LRESULT TB_Icon::OnWndMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void TB_Icon::OnClick(UINT msgClick)
 {
-    if (clickGuard) {
-        // The running handler's menu or dialog is what the user is looking for.
-        HWND popup = GetLastActivePopup(hwnd);
-        if (popup && popup != hwnd)
-            DoActivateWindow(popup);
+    if (!EnterClickGuard())
         return;
-    }
-    clickGuard = 1;
     if (msgClick == MsgLeftClick)
         OnLeftClick();
     else if (msgClick == MsgDoubleClick)
         OnDoubleClick();
     else
         OnRightClick();
+    LeaveClickGuard();
+}
+
+int TB_Icon::EnterClickGuard()
+{
+    if (clickGuard) {
+        // The running handler's menu or dialog is what the user is looking for. A menu never
+        // becomes active: for one of ours the hidden window comes forward, as when the menu
+        // was opened, so that it keeps answering keys and closes on a click elsewhere.
+        HWND popup = GetLastActivePopup(hwnd);
+        if (popup == hwnd && !IsTrackingMenu())
+            popup = nullptr;
+        if (popup)
+            DoActivateWindow(popup);
+        return 0;
+    }
+    clickGuard = 1;
+    return 1;
+}
+
+int TB_Icon::IsTrackingMenu() const
+{
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof(gui);
+    if (!hwnd || !GetGUIThreadInfo(GetCurrentThreadId(), &gui) || !(gui.flags & GUI_INMENUMODE))
+        return 0;
+    // Wine names the menu's own window here, which belongs to the window it was opened for.
+    HWND owner = gui.hwndMenuOwner;
+    if (owner && owner != hwnd)
+        owner = GetWindow(owner, GW_OWNER);
+    return owner == hwnd ? 1 : 0;
+}
+
+void TB_Icon::LeaveClickGuard()
+{
     clickGuard = 0;
 }
 

@@ -46,7 +46,9 @@ static_assert(sizeof(NOTIFYICONDATAW_V2) == 936, "the 32-bit notify data is 936 
 // 1027 (left double click) or 1028 (right button released), which call OnLeftClick,
 // OnDoubleClick or OnRightClick. One click handler runs at a time in the whole process: a
 // click that arrives while one runs (through the nested loop of its menu or dialog) brings
-// the hidden window's last active pop-up forward instead.
+// the hidden window's last active pop-up forward instead, or, while the hidden window's menu
+// is open, the hidden window itself (a menu is never active). A derived class puts other
+// work that opens a modal window under the same guard (EnterClickGuard).
 //
 // Life: Run → InitInstance (Start) → the loop → WM_CLOSE removes the icon and destroys the
 // window → OnDestroyWnd (a derived class posts WM_QUIT) → ExitInstance (Stop) → Run returns
@@ -146,6 +148,11 @@ public:
 protected:
     // Flags back to NIF_MESSAGE and the callback message to 1025.
     void InitFlags();
+    // The click guard around other work that opens a menu or a modal window (a dialog asked
+    // for by message): nonzero when it may run, and then the guard holds until
+    // LeaveClickGuard; 0 while a handler runs, whose pop-up was brought forward instead.
+    int EnterClickGuard();
+    void LeaveClickGuard();
 
     MSG loopMsg;
     NOTIFYICONDATAW_V2 nid;
@@ -154,6 +161,8 @@ protected:
 
 private:
     void NotifyShell(DWORD op);
+    // A menu of this thread is open for the hidden window.
+    int IsTrackingMenu() const;
     void OnClick(UINT msgClick);
 
     // Set while a click handler runs, in any TB_Icon of the process.

@@ -13,39 +13,6 @@ namespace test {
 
 namespace {
 
-// The screen's pixels inside rc, 32 bits each (0x00RRGGBB), top row first.
-std::vector<DWORD> ScreenPixels(const RECT& rc)
-{
-    int width = rc.right - rc.left;
-    int height = rc.bottom - rc.top;
-    std::vector<DWORD> pixels;
-    if (width <= 0 || height <= 0)
-        return pixels;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY)) {
-            GdiFlush();
-            const DWORD* p = static_cast<const DWORD*>(bits);
-            pixels.assign(p, p + static_cast<size_t>(width) * height);
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 struct TooltipSearch {
     DWORD process;
     std::vector<HWND> found;
@@ -96,6 +63,38 @@ private:
 };
 
 } // namespace
+
+std::vector<DWORD> ScreenPixels(const RECT& rc)
+{
+    int width = rc.right - rc.left;
+    int height = rc.bottom - rc.top;
+    std::vector<DWORD> pixels;
+    if (width <= 0 || height <= 0)
+        return pixels;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY)) {
+            GdiFlush();
+            const DWORD* p = static_cast<const DWORD*>(bits);
+            pixels.assign(p, p + static_cast<size_t>(width) * height);
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
 
 HWND TrayWindow()
 {
