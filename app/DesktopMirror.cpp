@@ -14,9 +14,12 @@
 namespace {
 
 unsigned ownIconsAlive;
+ItemPictures ownPictures;
 
 void DestroyOwnIcon(DesktopItem* record)
 {
+    ownPictures.Remove(record->picture);
+    record->picture = -1;
     if (record->ownIcon) {
         if (record->hIcon == record->ownIcon)
             record->hIcon = nullptr;
@@ -93,6 +96,11 @@ DesktopMirror::DesktopMirror() : toolCount(0), iconsMade(0)
 unsigned DesktopMirror::IconsAlive()
 {
     return ownIconsAlive;
+}
+
+const ItemPictures& DesktopMirror::Pictures()
+{
+    return ownPictures;
 }
 
 DesktopMirror::~DesktopMirror()
@@ -254,6 +262,7 @@ DesktopItem* DesktopMirror::MergeItem(POS__*& cursor, const wchar_t* text)
         }
         wmemcpy(label, text, length + 1);
         record->label = label;
+        record->picture = -1;
         POS__* pos = cursor ? items.InsertBefore(cursor, record) : items.AddTail(record);
         if (!pos) {
             delete[] label;
@@ -284,12 +293,14 @@ void DesktopMirror::TakeIcon(DesktopItem* record)
         record->hIcon = nullptr;
         return;
     }
-    unsigned long long hash = HashIconPixels();
+    // The shell hashed the pixels once, when it rendered them.
+    unsigned long long hash = g_sicon.pixelHash;
     if (!record->ownIcon || record->pixelHash != hash) {
         DestroyOwnIcon(record);
         record->ownIcon = MakeIcon(g_sicon);
         if (record->ownIcon) {
             record->pixelHash = hash;
+            record->picture = ownPictures.Add(g_sicon.color);
             ++iconsMade;
             ++ownIconsAlive;
         }
