@@ -57,6 +57,8 @@ public:
     static const ItemPictures& Pictures();
 
 protected:
+    // ReadDesktop without the return hook: for a caller that installs it itself, later.
+    bool ReadItems(HWND hwndMirror);
     // The window places a record (x, y) and adds its tooltip with id toolCount.
     virtual void PlaceItem(DesktopItem* record);
     virtual void AddItemTool(DesktopItem* record);

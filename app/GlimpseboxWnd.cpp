@@ -157,9 +157,12 @@ bool GlimpseboxWnd::Open()
 void GlimpseboxWnd::Populate()
 {
     CSWaitCursor wait;
-    ReadDesktop(GetHandle());
+    ReadItems(GetHandle());
     InvalidateRect(GetHandle(), nullptr, TRUE);
     ShowWindow(GetHandle(), SW_SHOW);
+    // The return hook is needed from the first right click on; installed before the window
+    // is shown, it would run for every message sent on the desktop while showing.
+    InstallCallWndRetHook(true);
 }
 
 void GlimpseboxWnd::OpenFromTray()
