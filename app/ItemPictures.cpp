@@ -8,6 +8,7 @@ namespace {
 
 const int PixelsPerSlot = ItemPictures::Size * ItemPictures::Size;
 const int FirstCapacity = 64;
+const int MaxSlots = 0x10000;
 
 HBITMAP CreatePictureBitmap(int slots, DWORD** bits)
 {
@@ -48,7 +49,8 @@ void ItemPictures::Release()
 
 bool ItemPictures::Grow()
 {
-    if (capacity > (1 << 20))
+    // A desktop holds far fewer items; beyond this the bitmap would only grow into failure.
+    if (capacity >= MaxSlots)
         return false;
     int larger = capacity ? capacity * 2 : FirstCapacity;
     int* largerFree = new (std::nothrow) int[static_cast<size_t>(larger)];
