@@ -14,9 +14,12 @@
 namespace {
 
 unsigned ownIconsAlive;
+ItemPictures ownPictures;
 
 void DestroyOwnIcon(DesktopItem* record)
 {
+    ownPictures.Remove(record->picture);
+    record->picture = -1;
     if (record->ownIcon) {
         if (record->hIcon == record->ownIcon)
             record->hIcon = nullptr;
@@ -95,6 +98,11 @@ unsigned DesktopMirror::IconsAlive()
     return ownIconsAlive;
 }
 
+const ItemPictures& DesktopMirror::Pictures()
+{
+    return ownPictures;
+}
+
 DesktopMirror::~DesktopMirror()
 {
     items.RemoveAll();
@@ -161,6 +169,13 @@ void DesktopMirror::RemoveHooks()
 
 bool DesktopMirror::ReadDesktop(HWND hwndMirror)
 {
+    bool read = ReadItems(hwndMirror);
+    InstallCallWndRetHook(true);
+    return read;
+}
+
+bool DesktopMirror::ReadItems(HWND hwndMirror)
+{
     SharedData& s = g_sdata;
     s.hwndProgman = FindWindowW(L"Progman", nullptr);
     s.hwndDefView = s.hwndProgman ? FindWindowExW(s.hwndProgman, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
@@ -174,10 +189,8 @@ bool DesktopMirror::ReadDesktop(HWND hwndMirror)
     DWORD_PTR count = 0;
     if (!s.hwndListView || !hwndMirror || !IsWindow(hwndMirror) ||
         !SendMessageTimeoutW(s.hwndListView, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
-                             AnswerTimeoutMs, &count)) {
-        InstallCallWndRetHook(true);
+                             AnswerTimeoutMs, &count))
         return false;
-    }
     // The return hook has nothing to do while no menu rectangle is pending, and none can be
     // until this thread is done reading. Out of the way meanwhile, it costs the shell nothing
     // on each of the messages that answer a request.
@@ -195,10 +208,18 @@ bool DesktopMirror::ReadDesktop(HWND hwndMirror)
     // A late answer of an earlier read must not pass for the first one of this read.
     ResetEvent(answered);
 
+    // The last record's tooltip is added while the shell reads the next item: the answer has
+    // been taken out of the shared section by then, and this thread would only wait.
+    DesktopItem* toolPending = nullptr;
     for (int i = 0; i < static_cast<int>(count); ++i) {
         // A list view that is gone takes no requests and would only cost a timeout each.
         if (!ProductInfo::PostMyMessage(s.hwndListView, MyMsgReadItem, i))
             break;
+        if (toolPending) {
+            AddItemTool(toolPending);
+            ++toolCount;
+            toolPending = nullptr;
+        }
         bool answer = WaitForSingleObject(answered, AnswerTimeoutMs) == WAIT_OBJECT_0;
         // A shell that went away while answering leaves nothing worth a record.
         if (!answer && !IsWindow(s.hwndListView))
@@ -217,14 +238,16 @@ bool DesktopMirror::ReadDesktop(HWND hwndMirror)
         record->rcDesktop = s.rcItemIcon;
         PlaceItem(record);
         TakeIcon(record);
-        AddItemTool(record);
+        toolPending = record;
+    }
+    if (toolPending) {
+        AddItemTool(toolPending);
         ++toolCount;
     }
 
     while (cursor)
         items.RemoveAt(cursor);
     DeleteSpareRecords();
-    InstallCallWndRetHook(true);
     ReleaseDesktop();
     return true;
 }
@@ -254,6 +277,7 @@ DesktopItem* DesktopMirror::MergeItem(POS__*& cursor, const wchar_t* text)
         }
         wmemcpy(label, text, length + 1);
         record->label = label;
+        record->picture = -1;
         POS__* pos = cursor ? items.InsertBefore(cursor, record) : items.AddTail(record);
         if (!pos) {
             delete[] label;
@@ -284,12 +308,14 @@ void DesktopMirror::TakeIcon(DesktopItem* record)
         record->hIcon = nullptr;
         return;
     }
-    unsigned long long hash = HashIconPixels();
+    // The shell hashed the pixels once, when it rendered them.
+    unsigned long long hash = g_sicon.pixelHash;
     if (!record->ownIcon || record->pixelHash != hash) {
         DestroyOwnIcon(record);
         record->ownIcon = MakeIcon(g_sicon);
         if (record->ownIcon) {
             record->pixelHash = hash;
+            record->picture = ownPictures.Add(g_sicon.color);
             ++iconsMade;
             ++ownIconsAlive;
         }

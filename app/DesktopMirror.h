@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "app/ItemPictures.h"
 #include "sys/Api.h"
 #include "sys/CSList.h"
 
@@ -16,6 +17,7 @@ struct DesktopItem {
     wchar_t* label;        // owned copy of the item's text
     HICON ownIcon;         // made here from the shell's pixels; destroyed with the record
     unsigned long long pixelHash;  // of the pixels ownIcon was made from
+    int picture;           // ownIcon's slot in DesktopMirror::Pictures(), -1 when none
 };
 
 class GLMBX_API DesktopMirror {
@@ -51,8 +53,12 @@ public:
     unsigned IconsMade() const { return iconsMade; }
     // Such icons alive now, in every mirror of the process.
     static unsigned IconsAlive();
+    // Their pictures, for painting many at once.
+    static const ItemPictures& Pictures();
 
 protected:
+    // ReadDesktop without the return hook: for a caller that installs it itself, later.
+    bool ReadItems(HWND hwndMirror);
     // The window places a record (x, y) and adds its tooltip with id toolCount.
     virtual void PlaceItem(DesktopItem* record);
     virtual void AddItemTool(DesktopItem* record);

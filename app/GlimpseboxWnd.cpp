@@ -157,9 +157,12 @@ bool GlimpseboxWnd::Open()
 void GlimpseboxWnd::Populate()
 {
     CSWaitCursor wait;
-    ReadDesktop(GetHandle());
+    ReadItems(GetHandle());
     InvalidateRect(GetHandle(), nullptr, TRUE);
     ShowWindow(GetHandle(), SW_SHOW);
+    // The return hook is needed from the first right click on; installed before the window
+    // is shown, it would run for every message sent on the desktop while showing.
+    InstallCallWndRetHook(true);
 }
 
 void GlimpseboxWnd::OpenFromTray()
@@ -277,15 +280,22 @@ void GlimpseboxWnd::Paint()
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(GetHandle(), &ps);
-    for (POS__* pos = items.GetHeadPos(); pos;) {
-        DesktopItem* record = static_cast<DesktopItem*>(items.GetNext(pos));
-        RECT frame = FrameOf(record), common;
-        if (!IntersectRect(&common, &frame, &ps.rcPaint))
-            continue;
-        if (record == hoverItem)
-            DrawFrameControl(dc, &rcHighlight, DFC_BUTTON, DFCS_BUTTONPUSH);
-        if (record->hIcon)
-            DrawIconEx(dc, record->x, record->y, record->hIcon, IconSize, IconSize, 0, nullptr, DI_NORMAL);
+    {
+        // Icons made here are drawn from their pictures: the same blend, without a device
+        // context made and deleted for each.
+        ItemPictures::Painter pictures(Pictures(), dc);
+        for (POS__* pos = items.GetHeadPos(); pos;) {
+            DesktopItem* record = static_cast<DesktopItem*>(items.GetNext(pos));
+            RECT frame = FrameOf(record), common;
+            if (!IntersectRect(&common, &frame, &ps.rcPaint))
+                continue;
+            if (record == hoverItem)
+                DrawFrameControl(dc, &rcHighlight, DFC_BUTTON, DFCS_BUTTONPUSH);
+            if (!record->hIcon)
+                continue;
+            if (record->hIcon != record->ownIcon || !pictures.Draw(record->picture, record->x, record->y))
+                DrawIconEx(dc, record->x, record->y, record->hIcon, IconSize, IconSize, 0, nullptr, DI_NORMAL);
+        }
     }
     EndPaint(GetHandle(), &ps);
 }

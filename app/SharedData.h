@@ -83,6 +83,7 @@ enum { ItemIconSize = 16 };
 struct SharedIconPixels {
     LONG valid;                                    // 1 when the pixels belong to the last answer
     LONG shellIcons;                               // icons the shell side holds after the answer
+    unsigned long long pixelHash;                  // of colour and mask, made once per picture
     DWORD color[ItemIconSize * ItemIconSize];      // top-down 0xAARRGGBB, overlay drawn in
     DWORD mask[ItemIconSize * ItemIconSize];       // non-zero where the pixel is transparent
 };

@@ -137,6 +137,7 @@ bool RenderIconPixels(HICON icon)
         if (!hasAlpha)
             g_sicon.color[i] = (g_sicon.color[i] & 0x00FFFFFFu) | (g_sicon.mask[i] ? 0u : 0xFF000000u);
     }
+    g_sicon.pixelHash = HashIconPixels();
     g_sicon.valid = 1;
     return true;
 }
@@ -214,6 +215,7 @@ bool ShellItemIcons::RenderFromList(HIMAGELIST images, int image, UINT overlaySt
         g_sicon.color[i] = (alpha << 24) | rgb;
         g_sicon.mask[i] = alpha ? 0 : 0x00FFFFFFu;
     }
+    g_sicon.pixelHash = HashIconPixels();
     g_sicon.valid = 1;
     return true;
 }

@@ -50,5 +50,6 @@ private:
 // Renders any icon (scaled to 16 x 16) into the pixel section; false when it cannot.
 bool RenderIconPixels(HICON icon);
 
-// FNV-1a of the pixel section's colour and mask: tells whether a picture changed.
+// FNV-1a of the pixel section's colour and mask: tells whether a picture changed. The shell
+// side stores it with the pixels when it renders them, so a reader compares one number.
 unsigned long long HashIconPixels();

@@ -11,6 +11,7 @@
 
 #include "app/DesktopHooks.h"
 #include "app/DesktopMirror.h"
+#include "app/ItemPictures.h"
 #include "app/ModuleObjects.h"
 #include "app/SharedData.h"
 #include "product/ProductInfo.h"
@@ -525,4 +526,121 @@ TEST_F(MirrorTest, PictureChangedInPlaceIsReadAgain)
     std::vector<DWORD> pixels = Render(after[1]->hIcon);
     EXPECT_EQ(At(pixels, 12, 3), 0x0000FFu);
     EXPECT_EQ(At(pixels, 2, 13), 0xFFFFFFu);  // the overlay is still drawn in
+}
+
+namespace {
+
+BITMAPINFO PixelFormat()
+{
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = ItemIconSize;
+    bmi.bmiHeader.biHeight = -ItemIconSize;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    return bmi;
+}
+
+// A 32-bit top-down canvas of 16 x 16 pixels with a patterned background.
+struct Canvas {
+    HDC dc = CreateCompatibleDC(nullptr);
+    DWORD* bits = nullptr;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    Canvas()
+    {
+        BITMAPINFO bmi = PixelFormat();
+        void* memory = nullptr;
+        bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &memory, nullptr, 0);
+        bits = static_cast<DWORD*>(memory);
+        old = SelectObject(dc, bitmap);
+        for (int i = 0; i < ItemIconSize * ItemIconSize; ++i)
+            bits[i] = 0x00103070u + static_cast<DWORD>(i) * 0x00010307u;
+    }
+    ~Canvas()
+    {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    std::vector<DWORD> Pixels()
+    {
+        GdiFlush();
+        return std::vector<DWORD>(bits, bits + ItemIconSize * ItemIconSize);
+    }
+};
+
+// Straight-alpha pixels with every kind of alpha, different for each seed.
+std::vector<DWORD> PicturePixels(int seed)
+{
+    std::vector<DWORD> pixels(ItemIconSize * ItemIconSize);
+    for (int i = 0; i < ItemIconSize * ItemIconSize; ++i) {
+        DWORD alpha = i % 5 == 0 ? 0 : i % 5 == 1 ? 255 : static_cast<DWORD>((i * 37 + seed * 11) & 0xFF);
+        pixels[static_cast<size_t>(i)] = (alpha << 24) | (static_cast<DWORD>(seed * 2654435761u + i * 40503u) & 0xFFFFFF);
+    }
+    return pixels;
+}
+
+HICON IconOf(const std::vector<DWORD>& pixels)
+{
+    BITMAPINFO bmi = PixelFormat();
+    void* bits = nullptr;
+    HBITMAP color = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    memcpy(bits, pixels.data(), pixels.size() * sizeof(DWORD));
+    WORD maskBits[ItemIconSize] = {};
+    HBITMAP mask = CreateBitmap(ItemIconSize, ItemIconSize, 1, 1, maskBits);
+    ICONINFO info = {TRUE, 0, 0, mask, color};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(mask);
+    DeleteObject(color);
+    return icon;
+}
+
+} // namespace
+
+// The window paints the icons it made from their pictures: every slot, through growth and
+// reuse, must look exactly as its icon does under DrawIconEx, half-transparent pixels included.
+TEST(ItemPicturesTest, SlotsPaintExactlyAsTheirIcons)
+{
+    ItemPictures pictures;
+    std::vector<int> slots, seeds;
+    for (int seed = 0; seed < 150; ++seed) {
+        slots.push_back(pictures.Add(PicturePixels(seed).data()));
+        seeds.push_back(seed);
+    }
+    for (size_t i = 0; i < slots.size(); i += 3) {
+        pictures.Remove(slots[i]);
+        slots[i] = pictures.Add(PicturePixels(1000 + static_cast<int>(i)).data());
+        seeds[i] = 1000 + static_cast<int>(i);
+    }
+    for (int seed = 150; seed < 200; ++seed) {
+        slots.push_back(pictures.Add(PicturePixels(seed).data()));
+        seeds.push_back(seed);
+    }
+    ASSERT_EQ(pictures.Count(), 200);
+
+    for (size_t i = 0; i < slots.size(); ++i) {
+        ASSERT_GE(slots[i], 0);
+        std::vector<DWORD> pixels = PicturePixels(seeds[i]);
+        HICON icon = IconOf(pixels);
+        ASSERT_NE(icon, nullptr);
+        Canvas byIcon, byPicture;
+        DrawIconEx(byIcon.dc, 0, 0, icon, ItemIconSize, ItemIconSize, 0, nullptr, DI_NORMAL);
+        DestroyIcon(icon);
+        {
+            ItemPictures::Painter painter(pictures, byPicture.dc);
+            ASSERT_TRUE(painter.Draw(slots[i], 0, 0));
+        }
+        ASSERT_EQ(byPicture.Pixels(), byIcon.Pixels()) << "slot " << slots[i] << " seed " << seeds[i];
+    }
+
+    // Pixels without alpha are left to DrawIconEx, which draws them through the mask.
+    std::vector<DWORD> opaqueless(ItemIconSize * ItemIconSize, 0x00FF00FFu);
+    EXPECT_EQ(pictures.Add(opaqueless.data()), -1);
+    for (int slot : slots)
+        pictures.Remove(slot);
+    EXPECT_EQ(pictures.Count(), 0);
+    Canvas empty;
+    ItemPictures::Painter painter(pictures, empty.dc);
+    EXPECT_FALSE(painter.Draw(slots[0], 0, 0));
 }
