@@ -52,23 +52,19 @@ LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return onReport ? onReport(data) : 0;
 }
 
+// A hidden window of one of the two classes above.
 class Window {
 public:
     explicit Window(WNDPROC proc)
     {
-        const wchar_t* cls = proc == PlainProc ? PlainClass : L"GlmbxTestReceiver";
         WNDCLASSW wc = {};
         wc.lpfnWndProc = proc;
         wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = cls;
+        wc.lpszClassName = proc == PlainProc ? PlainClass : L"GlmbxTestReceiver";
         RegisterClassW(&wc);
-        hwnd = CreateWindowExW(0, cls, L"", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, wc.hInstance, nullptr);
+        hwnd = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr, wc.hInstance, nullptr);
     }
-    ~Window()
-    {
-        if (IsWindow(hwnd))
-            DestroyWindow(hwnd);
-    }
+    ~Window() { DestroyWindow(hwnd); }
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
     operator HWND() const { return hwnd; }
@@ -123,24 +119,16 @@ TEST_F(WindowEx, BindsThroughItsOwnPropertyOnly)
 
 TEST_F(WindowEx, ReportsChosenMessagesBeforeAndAfterHandling)
 {
-    static MSG_CALLBACK_ITEM table[] = {
-        {MsgPing, MsgCallbackBefore | MsgCallbackAfter},
-        {MsgOther, MsgCallbackAfter},
-        {0, 0},
-    };
+    static MSG_CALLBACK_ITEM table[] = {{MsgPing, MsgCallbackBefore | MsgCallbackAfter}, {MsgOther, MsgCallbackAfter}, {0, 0}};
     ex.SetMsgCallback(receiver, table, MsgReport, ReportTag);
     EXPECT_EQ(SendMessageW(plain, MsgPing, 1, 2), 1001);
     EXPECT_EQ(reportWParam, ReportTag);
     EXPECT_EQ(SendMessageW(plain, MsgOther, 3, 4), 1002);
     EXPECT_EQ(SendMessageW(plain, WM_APP + 3, 0, 0), 1003);
     static const SeqEntry reported[] = {
-        {"before", MsgPing, SeqWParam | SeqLParam, 1, 2},
-        {"orig", MsgPing, SeqWParam | SeqLParam, 1, 2},
-        {"after", MsgPing, SeqWParam | SeqLParam, 1, 2},
-        {"orig", MsgOther},
-        {"after", MsgOther, SeqWParam | SeqLParam, 3, 4},
-        {"orig", WM_APP + 3},
-        {nullptr},
+        {"before", MsgPing, SeqWParam | SeqLParam, 1, 2}, {"orig", MsgPing, SeqWParam | SeqLParam, 1, 2},
+        {"after", MsgPing, SeqWParam | SeqLParam, 1, 2}, {"orig", MsgOther},
+        {"after", MsgOther, SeqWParam | SeqLParam, 3, 4}, {"orig", WM_APP + 3}, {nullptr},
     };
     EXPECT_TRUE(OkSequence(sequence, reported));
 
@@ -161,10 +149,7 @@ TEST_F(WindowEx, ReportsChosenMessagesBeforeAndAfterHandling)
 TEST_F(WindowEx, TheReceiverMayAnswerOrChangeTheMessage)
 {
     static MSG_CALLBACK_ITEM table[] = {
-        {MsgPing, MsgCallbackBefore | MsgCallbackAfter},
-        {MsgOther, MsgCallbackBefore | MsgCallbackAfter},
-        {0, 0},
-    };
+        {MsgPing, MsgCallbackBefore | MsgCallbackAfter}, {MsgOther, MsgCallbackBefore | MsgCallbackAfter}, {0, 0}};
     ex.SetMsgCallback(receiver, table, MsgReport, ReportTag);
 
     // Answered before handling: nothing else happens.
@@ -194,14 +179,9 @@ TEST_F(WindowEx, TheReceiverMayAnswerOrChangeTheMessage)
     EXPECT_EQ(SendMessageW(plain, MsgOther, 0, 0), 77);
 
     static const SeqEntry answered[] = {
-        {"before", MsgPing},
-        {"before", MsgPing, SeqWParam | SeqLParam, 1, 2},
-        {"orig", MsgOther, SeqWParam | SeqLParam, 5, 6},
-        {"after", MsgOther, SeqWParam | SeqLParam, 5, 6},
-        {"before", MsgOther},
-        {"orig", MsgOther},
-        {"after", MsgOther},
-        {nullptr},
+        {"before", MsgPing}, {"before", MsgPing, SeqWParam | SeqLParam, 1, 2},
+        {"orig", MsgOther, SeqWParam | SeqLParam, 5, 6}, {"after", MsgOther, SeqWParam | SeqLParam, 5, 6},
+        {"before", MsgOther}, {"orig", MsgOther}, {"after", MsgOther}, {nullptr},
     };
     EXPECT_TRUE(OkSequence(sequence, answered));
 }
@@ -217,10 +197,8 @@ int __cdecl NotifyCallbackForTest(ULONG_PTR data, NMHDR* pnm, LRESULT* pResult)
     auto* seen = reinterpret_cast<NotifySeen*>(data);
     seen->data = data;
     seen->code = pnm->code;
-    if (!seen->answer)
-        return 0;
     *pResult = seen->answer;
-    return 1;
+    return seen->answer != 0;
 }
 
 TEST_F(WindowEx, NotificationsGoToTheNotifyCallbackFirst)
@@ -240,10 +218,7 @@ TEST_F(WindowEx, NotificationsGoToTheNotifyCallbackFirst)
     // A notification without its header reaches only the procedure.
     SendMessageW(plain, WM_NOTIFY, 7, 0);
     const SeqEntry passed[] = {
-        {"orig", WM_NOTIFY, SeqLParam, 0, reinterpret_cast<LPARAM>(&header)},
-        {"orig", WM_NOTIFY, SeqLParam, 0, 0},
-        {nullptr},
-    };
+        {"orig", WM_NOTIFY, SeqLParam, 0, reinterpret_cast<LPARAM>(&header)}, {"orig", WM_NOTIFY, SeqLParam, 0, 0}, {nullptr}};
     EXPECT_TRUE(OkSequence(sequence, passed));
 }
 
@@ -269,28 +244,19 @@ TEST_F(WindowEx, UnsubclassingFromAReportWaitsForTheMessageToFinish)
 TEST_F(WindowEx, TheWindowsEndOrTheObjectsEndUnbinds)
 {
     {
-        Window doomed(PlainProc);
+        Window doomed(PlainProc), next(PlainProc);
         CSWndEx watcher;
         ASSERT_EQ(watcher.SubclassEx(doomed), 1);
         DestroyWindow(doomed);
         EXPECT_FALSE(watcher.IsSubclassed());
-        // Free to watch another window.
-        Window next(PlainProc);
-        EXPECT_EQ(watcher.SubclassEx(next), 1);
+        EXPECT_EQ(watcher.SubclassEx(next), 1);  // free to watch another window
     }
     static const SeqEntry ended[] = {
-        {"orig", WM_DESTROY}, {"orig", WM_NCDESTROY},
-        {"orig", WM_DESTROY}, {"orig", WM_NCDESTROY},
-        {nullptr},
-    };
+        {"orig", WM_DESTROY}, {"orig", WM_NCDESTROY}, {"orig", WM_DESTROY}, {"orig", WM_NCDESTROY}, {nullptr}};
     EXPECT_TRUE(OkSequence(sequence, ended));
-
     // The object goes first: the window gets its own procedure back.
     Window other(PlainProc);
-    {
-        CSWndEx shortLived;
-        ASSERT_EQ(shortLived.SubclassEx(other), 1);
-    }
+    ASSERT_EQ(CSWndEx().SubclassEx(other), 1);
     EXPECT_EQ(GetWindowLongPtrW(other, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(PlainProc));
     EXPECT_EQ(CSWndEx::GetWndEx(other), nullptr);
 }
