@@ -1,4 +1,5 @@
-// The window base: binding, message flow through the hooks, teardown, the window cache, operations.
+// The window base: binding, message flow through the hooks, teardown, the window cache, operations;
+// and CSWndEx, which reports chosen messages before and after handling to a callback window.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include "tests/support/MessageSequence.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CSWnd.h"
+#include "ui/CSWndEx.h"
 
 using test::OkSequence;
 using test::SeqEntry;
@@ -36,7 +38,7 @@ bool Logged(UINT msg)
 
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg >= WM_APP || msg == WM_DESTROY || msg == WM_NCDESTROY)
+    if (msg >= WM_APP || msg == WM_DESTROY || msg == WM_NCDESTROY || msg == WM_NOTIFY)
         sequence.Add("orig", msg, wParam, lParam);
     return msg >= WM_APP ? 1000 + (msg - WM_APP) : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -49,8 +51,8 @@ HINSTANCE Library()
 // A hidden window of a class that knows nothing of the framework.
 class PlainWindow {
 public:
-    explicit PlainWindow(HWND parent = nullptr, DWORD style = WS_POPUP)
-        : hwnd(CreateWindowExW(0, PlainClass, L"plain", style, 0, 0, 40, 40, parent, nullptr,
+    explicit PlainWindow(HWND parent = nullptr, DWORD style = WS_POPUP, const wchar_t* windowClass = PlainClass)
+        : hwnd(CreateWindowExW(0, windowClass, L"plain", style, 0, 0, 40, 40, parent, nullptr,
                                GetModuleHandleW(nullptr), nullptr))
     {
     }
@@ -131,6 +133,26 @@ LoggedHook::Action Answer(UINT only, LRESULT answer)
     };
 }
 
+// What a CSWndEx's callback window is sent, and the wParam that comes with it.
+const wchar_t ReceiverClass[] = L"GlmbxTestReceiver";
+const UINT MsgReport = WM_APP + 100;
+const UINT ReportTag = 0x5151;
+std::function<LRESULT(MSG_CALLBACK_DATA*)> onReport;
+UINT reportWParam;
+
+// The receiver of the reports: logs "before" or "after" with the reported message.
+LRESULT CALLBACK ReceiverProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg != MsgReport)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    auto* data = reinterpret_cast<MSG_CALLBACK_DATA*>(lParam);
+    reportWParam = static_cast<UINT>(wParam);
+    sequence.Add(data->bAfter ? "after" : "before", data->msg, data->wParam, data->lParam);
+    // The sender clears these before every report.
+    EXPECT_FALSE(data->bHandled || data->bChanged);
+    return onReport ? onReport(data) : 0;
+}
+
 class WindowBase : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -140,6 +162,9 @@ protected:
         wc.lpfnWndProc = PlainProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = PlainClass;
+        RegisterClassW(&wc);
+        wc.lpfnWndProc = ReceiverProc;
+        wc.lpszClassName = ReceiverClass;
         RegisterClassW(&wc);
     }
     void SetUp() override { sequence.Clear(); }
@@ -645,5 +670,199 @@ TEST_F(WindowBase, SetTextFmtFormatsTheWindowsWayTruncatesAndReadsResources)
     }
     wnd.Detach();
 }
+
+// ---- CSWndEx ----
+
+class WindowEx : public WindowBase {
+protected:
+    void SetUp() override
+    {
+        WindowBase::SetUp();
+        onReport = nullptr;
+        ASSERT_EQ(ex.SubclassEx(plain), 1);
+    }
+    void TearDown() override
+    {
+        ex.UnsubclassEx();
+        WindowBase::TearDown();
+    }
+
+    PlainWindow plain, receiver{nullptr, WS_POPUP, ReceiverClass};
+    CSWndEx ex;
+};
+
+TEST_F(WindowEx, BindsThroughItsOwnPropertyOnly)
+{
+    EXPECT_EQ(GetWindowLongPtrW(plain, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(CSWndEx::WndProcEx));
+    EXPECT_EQ(CSWndEx::GetWndEx(plain), &ex);
+    EXPECT_EQ(CSWnd::GetWnd(plain), nullptr);
+    EXPECT_EQ(GetPropW(plain, L"CSWND"), nullptr);
+    EXPECT_TRUE(ex.IsSubclassed());
+
+    // Again: nothing changes. Another object on the same window is refused.
+    EXPECT_EQ(ex.SubclassEx(nullptr), 1);
+    EXPECT_EQ(ex.GetPrevWndProc(), PlainProc);
+    CSWndEx second;
+    EXPECT_EQ(second.SubclassEx(plain), 0);
+    EXPECT_EQ(SendMessageW(plain, MsgPing, 0, 0), 1001);
+    static const SeqEntry once[] = {{"orig", MsgPing}, {nullptr}};
+    EXPECT_TRUE(OkSequence(sequence, once));
+
+    EXPECT_EQ(ex.UnsubclassEx(), 1);
+    EXPECT_EQ(GetWindowLongPtrW(plain, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(PlainProc));
+    EXPECT_EQ(CSWndEx::GetWndEx(plain), nullptr);
+    EXPECT_FALSE(ex.IsSubclassed());
+    EXPECT_EQ(ex.UnsubclassEx(), 0);
+
+    // Without the property the procedure answers 0 and passes nothing on.
+    sequence.Clear();
+    EXPECT_EQ(CSWndEx::WndProcEx(plain, MsgPing, 0, 0), 0);
+    EXPECT_TRUE(sequence.Records().empty());
+}
+
+TEST_F(WindowEx, ReportsChosenMessagesBeforeAndAfterHandling)
+{
+    static MSG_CALLBACK_ITEM table[] = {{MsgPing, MsgCallbackBefore | MsgCallbackAfter}, {MsgOther, MsgCallbackAfter}, {0, 0}};
+    ex.SetMsgCallback(receiver, table, MsgReport, ReportTag);
+    EXPECT_EQ(SendMessageW(plain, MsgPing, 1, 2), 1001);
+    EXPECT_EQ(reportWParam, ReportTag);
+    EXPECT_EQ(SendMessageW(plain, MsgOther, 3, 4), 1002);
+    EXPECT_EQ(SendMessageW(plain, WM_APP + 3, 0, 0), 1003);
+    static const SeqEntry reported[] = {
+        {"before", MsgPing, SeqWParam | SeqLParam, 1, 2}, {"orig", MsgPing, SeqWParam | SeqLParam, 1, 2},
+        {"after", MsgPing, SeqWParam | SeqLParam, 1, 2}, {"orig", MsgOther},
+        {"after", MsgOther, SeqWParam | SeqLParam, 3, 4}, {"orig", WM_APP + 3}, {nullptr},
+    };
+    EXPECT_TRUE(OkSequence(sequence, reported));
+
+    // No callback window, or a table that ends before the message: no reports.
+    sequence.Clear();
+    ex.SetMsgCallback(nullptr, table, MsgReport, ReportTag);
+    SendMessageW(plain, MsgPing, 0, 0);
+    static MSG_CALLBACK_ITEM empty[] = {{MsgPing, 0}, {MsgPing, MsgCallbackBefore}, {0, 0}};
+    ex.SetMsgCallback(receiver, empty, MsgReport, ReportTag);
+    SendMessageW(plain, MsgPing, 0, 0);
+    static MSG_CALLBACK_ITEM cut[] = {{MsgOther, MsgCallbackBefore}, {0, 0}, {MsgPing, MsgCallbackBefore}};
+    ex.SetMsgCallback(receiver, cut, MsgReport, ReportTag);
+    SendMessageW(plain, MsgPing, 0, 0);
+    static const SeqEntry silent[] = {{"orig", MsgPing}, {"orig", MsgPing}, {"orig", MsgPing}, {nullptr}};
+    EXPECT_TRUE(OkSequence(sequence, silent));
+}
+
+TEST_F(WindowEx, TheReceiverMayAnswerOrChangeTheMessage)
+{
+    static MSG_CALLBACK_ITEM table[] = {
+        {MsgPing, MsgCallbackBefore | MsgCallbackAfter}, {MsgOther, MsgCallbackBefore | MsgCallbackAfter}, {0, 0}};
+    ex.SetMsgCallback(receiver, table, MsgReport, ReportTag);
+
+    // Answered before handling: nothing else happens.
+    onReport = [](MSG_CALLBACK_DATA* data) -> LRESULT {
+        data->bHandled = TRUE;
+        return 55;
+    };
+    EXPECT_EQ(SendMessageW(plain, MsgPing, 0, 0), 55);
+
+    // Changed before handling: the rest sees the new message and arguments.
+    onReport = [](MSG_CALLBACK_DATA* data) -> LRESULT {
+        if (!data->bAfter && data->msg == MsgPing) {
+            data->msg = MsgOther;
+            data->wParam = 5;
+            data->lParam = 6;
+            data->bChanged = TRUE;
+        }
+        return 0;
+    };
+    EXPECT_EQ(SendMessageW(plain, MsgPing, 1, 2), 1002);
+
+    // Answered after handling: the answer replaces the result.
+    onReport = [](MSG_CALLBACK_DATA* data) -> LRESULT {
+        data->bHandled = data->bAfter;
+        return 77;
+    };
+    EXPECT_EQ(SendMessageW(plain, MsgOther, 0, 0), 77);
+
+    static const SeqEntry answered[] = {
+        {"before", MsgPing}, {"before", MsgPing, SeqWParam | SeqLParam, 1, 2},
+        {"orig", MsgOther, SeqWParam | SeqLParam, 5, 6}, {"after", MsgOther, SeqWParam | SeqLParam, 5, 6},
+        {"before", MsgOther}, {"orig", MsgOther}, {"after", MsgOther}, {nullptr},
+    };
+    EXPECT_TRUE(OkSequence(sequence, answered));
+}
+
+struct NotifySeen {
+    ULONG_PTR data = 0;
+    UINT code = 0;
+    int answer = 0;
+};
+
+int __cdecl NotifyCallbackForTest(ULONG_PTR data, NMHDR* pnm, LRESULT* pResult)
+{
+    auto* seen = reinterpret_cast<NotifySeen*>(data);
+    seen->data = data;
+    seen->code = pnm->code;
+    *pResult = seen->answer;
+    return seen->answer != 0;
+}
+
+TEST_F(WindowEx, NotificationsGoToTheNotifyCallbackFirst)
+{
+    NotifySeen seen;
+    seen.answer = 31;
+    ex.SetNotifyCallback(NotifyCallbackForTest, reinterpret_cast<ULONG_PTR>(&seen));
+    NMHDR header = {plain, 7, static_cast<UINT>(NM_CLICK)};
+    EXPECT_EQ(SendMessageW(plain, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header)), 31);
+    EXPECT_EQ(seen.data, reinterpret_cast<ULONG_PTR>(&seen));
+    EXPECT_EQ(seen.code, static_cast<UINT>(NM_CLICK));
+    EXPECT_TRUE(sequence.Records().empty());
+
+    // Not answered: the window's own procedure gets it.
+    seen.answer = 0;
+    SendMessageW(plain, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header));
+    // A notification without its header reaches only the procedure.
+    SendMessageW(plain, WM_NOTIFY, 7, 0);
+    const SeqEntry passed[] = {
+        {"orig", WM_NOTIFY, SeqLParam, 0, reinterpret_cast<LPARAM>(&header)}, {"orig", WM_NOTIFY, SeqLParam, 0, 0}, {nullptr}};
+    EXPECT_TRUE(OkSequence(sequence, passed));
+}
+
+TEST_F(WindowEx, UnsubclassingFromAReportWaitsForTheMessageToFinish)
+{
+    static MSG_CALLBACK_ITEM table[] = {{MsgPing, MsgCallbackBefore}, {0, 0}};
+    ex.SetMsgCallback(receiver, table, MsgReport, ReportTag);
+    int asked = -1;
+    onReport = [&](MSG_CALLBACK_DATA*) -> LRESULT {
+        asked = ex.UnsubclassEx();
+        EXPECT_EQ(GetWindowLongPtrW(plain, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(CSWndEx::WndProcEx));
+        return 0;
+    };
+    // The message still reaches the original procedure.
+    EXPECT_EQ(SendMessageW(plain, MsgPing, 0, 0), 1001);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(GetWindowLongPtrW(plain, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(PlainProc));
+    EXPECT_FALSE(ex.IsSubclassed());
+    static const SeqEntry finished[] = {{"before", MsgPing}, {"orig", MsgPing}, {nullptr}};
+    EXPECT_TRUE(OkSequence(sequence, finished));
+}
+
+TEST_F(WindowEx, TheWindowsEndOrTheObjectsEndUnbinds)
+{
+    {
+        PlainWindow doomed, next;
+        CSWndEx watcher;
+        ASSERT_EQ(watcher.SubclassEx(doomed), 1);
+        DestroyWindow(doomed);
+        EXPECT_FALSE(watcher.IsSubclassed());
+        EXPECT_EQ(watcher.SubclassEx(next), 1);  // free to watch another window
+    }
+    static const SeqEntry ended[] = {
+        {"orig", WM_DESTROY}, {"orig", WM_NCDESTROY}, {"orig", WM_DESTROY}, {"orig", WM_NCDESTROY}, {nullptr}};
+    EXPECT_TRUE(OkSequence(sequence, ended));
+    // The object goes first: the window gets its own procedure back.
+    PlainWindow other;
+    ASSERT_EQ(CSWndEx().SubclassEx(other), 1);
+    EXPECT_EQ(GetWindowLongPtrW(other, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(PlainProc));
+    EXPECT_EQ(CSWndEx::GetWndEx(other), nullptr);
+}
+
 
 } // namespace
