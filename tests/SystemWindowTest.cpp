@@ -218,9 +218,7 @@ TEST(SystemInfo, VersionTestsAgreeWithTheSystem)
     v.dwOSVersionInfoSize = sizeof(v);
     ASSERT_TRUE(GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&v)));
     bool nt = v.dwPlatformId == VER_PLATFORM_WIN32_NT;
-    EXPECT_EQ(!!WinNT(), nt);
-    EXPECT_EQ(!!Win9x(), !nt);
-    EXPECT_FALSE(Win95() || WinMe());
+    EXPECT_TRUE(nt && WinNT() && !Win9x() && !Win95() && !WinMe());
     EXPECT_EQ(!!Win2K(), nt && v.dwMajorVersion >= 5);
     EXPECT_EQ(!!WinXP(), nt && (v.dwMajorVersion > 5 || (v.dwMajorVersion == 5 && v.dwMinorVersion >= 1)));
     EXPECT_EQ(!!WinNT4(), nt && v.dwMajorVersion == 4);
