@@ -39,27 +39,20 @@ DWORD Rgb(int r, int g, int b)
     return static_cast<DWORD>((r << 16) | (g << 8) | b);
 }
 
-// A 24-bit BMP file of 2 x 2 pixels: red, green on top; blue, white below.
-std::string TwoByTwoBmp()
+// A 24-bit BMP file of width x height pixels: with 2 x 2, red, green on top; blue, white below.
+std::string Bmp(int width = 2, int height = 2)
 {
     const unsigned char rows[] = {
         0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00,  // bottom row: blue, white (BGR), padding
         0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00,  // top row: red, green
     };
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = 2;
-    info.biHeight = 2;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + sizeof(rows);
+    size_t pixels = width == 2 ? sizeof(rows) : static_cast<size_t>((width * 3 + 3) / 4 * 4 * height);
+    BITMAPINFOHEADER info = {sizeof(info), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof(file) + sizeof(info)};
+    file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels);
     std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
     bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
-    bytes.append(reinterpret_cast<const char*>(rows), sizeof(rows));
-    return bytes;
+    return width == 2 ? bytes.append(reinterpret_cast<const char*>(rows), sizeof(rows)) : bytes.append(pixels, '\x40');
 }
 
 } // namespace
@@ -127,7 +120,7 @@ TEST(Background, PictureIsStretchedOverTheWholeBitmap)
 {
     std::wstring dir = test::NewTempDir(L"picture");
     std::wstring bmp = dir + L"\\four.bmp";
-    ASSERT_TRUE(test::WriteUtf8File(bmp, TwoByTwoBmp()));
+    ASSERT_TRUE(test::WriteUtf8File(bmp, Bmp()));
 
     MyOpts opts;
     iPicture picture;
@@ -162,16 +155,14 @@ TEST(Picture, LoadsFromFilesAndMemoryAndFitsItsRectangle)
 {
     std::wstring dir = test::NewTempDir(L"picture");
     std::wstring bmp = dir + L"\\four.bmp";
-    std::string bytes = TwoByTwoBmp();
+    std::string bytes = Bmp();
     ASSERT_TRUE(test::WriteUtf8File(bmp, bytes));
 
     iPicture picture;
     ASSERT_TRUE(picture.Load(bmp.c_str()));
     SIZE size = picture.GetImageSize(nullptr);
-    EXPECT_EQ(size.cx, 2);
-    EXPECT_EQ(size.cy, 2);
-    EXPECT_FALSE(picture.Load((dir + L"\\none.bmp").c_str()));
-    EXPECT_FALSE(picture.IsReady());
+    EXPECT_TRUE(size.cx == 2 && size.cy == 2);
+    EXPECT_FALSE(picture.Load((dir + L"\\none.bmp").c_str()) || picture.IsReady());
     EXPECT_FALSE(picture.Load(static_cast<const wchar_t*>(nullptr)));
 
     CSMemStream memory(&bytes[0], static_cast<unsigned long>(bytes.size()));
@@ -180,31 +171,19 @@ TEST(Picture, LoadsFromFilesAndMemoryAndFitsItsRectangle)
     CSMemStream garbage(&junk[0], 64);
     EXPECT_FALSE(picture.Load(garbage));
 
-    // Best fit, with a 100 x 50 picture (a BMP of that size).
-    std::string wide = bytes;
-    BITMAPINFOHEADER* info = reinterpret_cast<BITMAPINFOHEADER*>(&wide[sizeof(BITMAPFILEHEADER)]);
-    info->biWidth = 100;
-    info->biHeight = 50;
-    wide.resize(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + 300 * 50, '\x40');
-    reinterpret_cast<BITMAPFILEHEADER*>(&wide[0])->bfSize = static_cast<DWORD>(wide.size());
+    // Best fit, with a 100 x 50 picture.
+    std::string wide = Bmp(100, 50);
     CSMemStream wideStream(&wide[0], static_cast<unsigned long>(wide.size()));
     ASSERT_TRUE(picture.Load(wideStream));
     RECT r = {0, 0, 400, 400};
-    ASSERT_TRUE(picture.GetBestFitRect(nullptr, r, 0, nullptr, 0));
-    EXPECT_EQ(r.left, 150);
-    EXPECT_EQ(r.top, 175);
-    EXPECT_EQ(r.right, 250);
-    EXPECT_EQ(r.bottom, 225);
-    r = {0, 0, 400, 400};
-    ASSERT_TRUE(picture.GetBestFitRect(nullptr, r, 0, nullptr, 1));
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.right, 400);
-    EXPECT_EQ(r.top, 100);
-    EXPECT_EQ(r.bottom, 300);
-    r = {0, 0, 400, 400};
-    ASSERT_TRUE(picture.GetBestFitRect(nullptr, r, 1, nullptr, 1));  // a quarter turn: 50 x 100
-    EXPECT_EQ(r.right - r.left, 200);
-    EXPECT_EQ(r.bottom - r.top, 400);
+    // Centred at its own size, or stretched to fit; a quarter turn makes it 50 x 100.
+    struct { int turn, stretch; RECT fitted; } const fits[] = {
+        {0, 0, {150, 175, 250, 225}}, {0, 1, {0, 100, 400, 300}}, {1, 1, {100, 0, 300, 400}}};
+    for (const auto& f : fits) {
+        r = {0, 0, 400, 400};
+        ASSERT_TRUE(picture.GetBestFitRect(nullptr, r, f.turn, nullptr, f.stretch));
+        EXPECT_TRUE(EqualRect(&r, &f.fitted)) << r.left << "," << r.top << "," << r.right << "," << r.bottom;
+    }
 }
 
 TEST(Picture, PreviewOfAMissingFile)

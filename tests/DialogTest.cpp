@@ -1,9 +1,14 @@
-// The dialog framework's message flow: running and closing, both hook chains, control objects, help, tooltips, child and main dialogs.
+// The dialog framework: running and closing, both hook chains, control objects and what the
+// dialog forwards to them, help, tooltips, child and main dialogs, and the framework's controls
+// (the read-only edit, combo boxes, tooltips) under messages and real input.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,6 +20,7 @@
 #include "tests/support/MessageSequence.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/TestSupport.h"
+#include "ui/CSCombo.h"
 #include "ui/CSCtrl.h"
 #include "ui/CSDlgChild.h"
 #include "ui/CSDlgMain.h"
@@ -24,7 +30,6 @@
 using test::OkSequence;
 using test::ScriptedDlg;
 using test::SeqEntry;
-using test::SeqOptional;
 using test::SeqWParam;
 
 namespace {
@@ -39,6 +44,27 @@ HINSTANCE Library()
     return GetModuleHandleW(L"GLMBX32.DLL");
 }
 
+std::wstring Text(HWND h)
+{
+    wchar_t text[512] = L"";
+    GetWindowTextW(h, text, 512);
+    return text;
+}
+
+int Count(const test::MessageLog& log, const char* who)
+{
+    return static_cast<int>(std::count_if(log.Records().begin(), log.Records().end(),
+                                          [who](const test::SeqRecord& r) { return r.who == who; }));
+}
+
+std::vector<HWND> Children(HWND dlg)
+{
+    std::vector<HWND> all;
+    for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        all.push_back(child);
+    return all;
+}
+
 // A declared edit control that tells when the dialog asks it to keep its data.
 class LoggedEdit : public CSEdit {
 public:
@@ -48,14 +74,10 @@ public:
         log->Event("edit OnOK");
         CSEdit::OnOK();
     }
-    void Store() override
-    {
-        log->Event("edit Store");
-    }
+    void Store() override { log->Event("edit Store"); }
     LRESULT OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
-        if (msg == WM_SETTEXT)
-            ++setTexts;
+        setTexts += msg == WM_SETTEXT;
         return CSEdit::OnWndMessage(msg, wParam, lParam);
     }
     int setTexts = 0;
@@ -68,16 +90,14 @@ private:
 class CommandHook : public WMHook {
 public:
     enum Mode { Pass, Handle, RunRestFirst, RemoveAll };
-
     CommandHook(const char* hookName, test::MessageLog* messageLog, WORD watchId, Mode how = Pass)
         : name(hookName), log(messageLog), watch(watchId), mode(how)
     {
     }
-
     int OnWndMessage(CSWnd*, UINT msg, WPARAM wParam, LPARAM, LRESULT*) override
     {
         if (msg == WM_COMMAND && LOWORD(wParam) == watch)
-            log->Add(windowName.c_str(), msg, wParam);
+            log->Add(("window " + name).c_str(), msg, wParam);
         return 0;
     }
     int OnDlgMessage(CSDlg* dlg, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
@@ -85,46 +105,43 @@ public:
         if (msg != WM_COMMAND || LOWORD(wParam) != watch)
             return 0;
         log->Add(name.c_str(), msg, wParam);
-        switch (mode) {
-        case Handle:
-            return 1;
-        case RunRestFirst:
+        if (mode == RunRestFirst) {
             *pResult = dlg->DoDlgMessage(msg, wParam, lParam, this);
             log->Event((name + " after").c_str());
-            return 1;
-        case RemoveAll:
+        } else if (mode == RemoveAll) {
             dlg->RemoveAllDlgHooks();
-            return 0;
-        default:
-            return 0;
         }
+        return mode == Handle || mode == RunRestFirst;
     }
 
-    std::string name;
-    std::string windowName = "window " + name;
-
 private:
+    std::string name;
     test::MessageLog* log;
     WORD watch;
     Mode mode;
 };
 
-bool CachedWindow(HWND h)
-{
-    for (const WND_CACHE_ITEM& item : CSWnd::wndCache) {
-        if (item.hwnd == h)
-            return true;
+// A modeless IDD_BASIC for the duration of a test.
+class BasicDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(dlg.Modeless(IDD_BASIC, Exe(), nullptr, TRUE), nullptr);
+        SetWindowPos(dlg, HWND_TOPMOST, 250, 250, 0, 0, SWP_NOSIZE);
     }
-    return false;
-}
+    void TearDown() override { dlg.Destroy(); }
+    // Gives the keyboard to a control of the dialog.
+    testing::AssertionResult Focus(int id, HWND expected)
+    {
+        SetForegroundWindow(dlg);
+        dlg.SetDlgItemFocus(id);
+        if (test::PumpUntil([&] { return GetFocus() == expected; }, 5000))
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "no focus";
+    }
 
-std::vector<HWND> Children(HWND dlg)
-{
-    std::vector<HWND> all;
-    for (HWND child = GetWindow(dlg, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        all.push_back(child);
-    return all;
-}
+    ScriptedDlg dlg;
+};
 
 } // namespace
 
@@ -143,50 +160,29 @@ TEST(DialogRun, ModalOkPassesBothChainsThenDataControlsAndClose)
         d.SimulateButton(IDOK);
     };
     EXPECT_EQ(dlg.Modal(IDD_BASIC, Exe(), nullptr), IDOK);
-
     static const SeqEntry expected[] = {
-        {"PreInit"},
-        {"OnInitDialog"},
-        {"OnInitDone"},
-        {"UpdateControls"},
-        {"script"},
+        {"PreInit"}, {"OnInitDialog"}, {"OnInitDone"}, {"UpdateControls"}, {"script"},
         {"window dialog hook", WM_COMMAND, SeqWParam, MAKEWPARAM(IDOK, BN_CLICKED)},
         {"dialog hook", WM_COMMAND, SeqWParam, MAKEWPARAM(IDOK, BN_CLICKED)},
-        {"OnButtonClicked", 0, SeqWParam, IDOK},
-        {"OnOK"},
-        {"UpdateData"},
-        {"CanClose", 0, SeqWParam, IDOK},
-        {"edit OnOK"},
-        {"edit Store"},
-        {"DoClose", 0, SeqWParam, IDOK},
-        {"OnPostNcDestroy"},
-        {nullptr},
+        {"OnButtonClicked", 0, SeqWParam, IDOK}, {"OnOK"}, {"UpdateData"}, {"CanClose", 0, SeqWParam, IDOK},
+        {"edit OnOK"}, {"edit Store"}, {"DoClose", 0, SeqWParam, IDOK}, {"OnPostNcDestroy"}, {nullptr},
     };
     EXPECT_TRUE(OkSequence(log, expected));
-    EXPECT_EQ(dlg.GetResult(), IDOK);
-    EXPECT_EQ(dlg.GetModalResult(), IDOK);
-    EXPECT_TRUE(dlg.IsClosed());
-    EXPECT_FALSE(dlg.IsReady());
+    EXPECT_TRUE(dlg.GetResult() == IDOK && dlg.GetModalResult() == IDOK && dlg.IsClosed() && !dlg.IsReady());
     EXPECT_EQ(dlg.GetTemplateID(), static_cast<UINT>(IDD_BASIC));
     // The control's binding ended with its window: it can be bound again.
-    EXPECT_EQ(edit.GetDlg(), nullptr);
-    EXPECT_EQ(edit.GetHandle(), nullptr);
+    EXPECT_TRUE(edit.GetDlg() == nullptr && edit.GetHandle() == nullptr);
 }
 
-TEST(DialogRun, ControlsStoreTheirDataOnlyWhenTheDialogIsConfirmed)
+TEST(DialogRun, ControlsStoreOnlyWhenConfirmedAndRefusalsKeepTheDialogOpen)
 {
-    struct Case {
-        const char* what;
-        int result;
-        int okControls;
-        bool stores;
-    } cases[] = {
+    struct { const char* what; int result, okControls; bool stores; } const cases[] = {
         {"Cancel", IDCANCEL, -1, false},
         {"OK without the controls", IDOK, 0, false},
         {"another code, controls by default", 5, -1, true},
         {"Cancel with the controls asked for", IDCANCEL, 1, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         test::MessageLog log;
         ScriptedDlg dlg(&log);
         LoggedEdit edit(&log);
@@ -195,15 +191,9 @@ TEST(DialogRun, ControlsStoreTheirDataOnlyWhenTheDialogIsConfirmed)
             d.CloseDialog(c.result, c.okControls);
         };
         EXPECT_EQ(dlg.Modal(IDD_BASIC, Exe(), nullptr), c.result) << c.what;
-        bool stored = false;
-        for (const auto& record : log.Records())
-            stored = stored || record.who == "edit Store";
-        EXPECT_EQ(stored, c.stores) << c.what;
+        EXPECT_EQ(Count(log, "edit Store"), c.stores ? 1 : 0) << c.what;
     }
-}
 
-TEST(DialogRun, RefusalsKeepTheDialogOpenAndTheResultUnset)
-{
     ScriptedDlg dlg;
     bool openAfterOk = false, openAfterCancel = false;
     int resultWhileOpen = 0;
@@ -219,12 +209,11 @@ TEST(DialogRun, RefusalsKeepTheDialogOpenAndTheResultUnset)
         d.SimulateButton(IDCANCEL);
     };
     EXPECT_EQ(dlg.Modal(IDD_BASIC, Exe(), nullptr), IDCANCEL);
-    EXPECT_TRUE(openAfterOk);
+    EXPECT_TRUE(openAfterOk && openAfterCancel);
     EXPECT_EQ(resultWhileOpen, -1);
-    EXPECT_TRUE(openAfterCancel);
 }
 
-TEST(DialogRun, TemplateIdsNameTheLibraryWhenNegativeAndBadIdsFail)
+TEST(DialogRun, TemplatesFromTheLibraryTheProgramOrMemory)
 {
     ScriptedDlg dlg;
     dlg.script = [](ScriptedDlg& d) { d.CloseDialog(IDOK, 0); };
@@ -233,7 +222,6 @@ TEST(DialogRun, TemplateIdsNameTheLibraryWhenNegativeAndBadIdsFail)
     EXPECT_EQ(dlg.GetResInstance(), Library());
     EXPECT_EQ(dlg.Modal(IDD_BASIC, Exe(), nullptr), IDOK);
     EXPECT_EQ(dlg.GetResInstance(), Exe());
-
     // No such template, no template at all, and numbers that would be taken for names.
     for (int id : {-1, 1, 0, 0x10000, -0x10000, 0x7FFFFFFF}) {
         EXPECT_EQ(dlg.Modal(id, Exe(), nullptr), -1) << id;
@@ -241,10 +229,24 @@ TEST(DialogRun, TemplateIdsNameTheLibraryWhenNegativeAndBadIdsFail)
         EXPECT_EQ(dlg.ModelessWithLoop(FALSE, id, Exe(), nullptr), -1) << id;
     }
     EXPECT_EQ(CSDlg::pDlgInit, nullptr);
-    EXPECT_EQ(dlg.CreateIndirect(nullptr, nullptr), 0);
+
+    // A template in memory: ended, not destroyed.
+    HRSRC found = FindResourceW(Exe(), MAKEINTRESOURCEW(IDD_BASIC), RT_DIALOG);
+    ASSERT_NE(found, nullptr);
+    ScriptedDlg fromMemory;
+    ASSERT_EQ(fromMemory.CreateIndirect(static_cast<const DLGTEMPLATE*>(LockResource(LoadResource(Exe(), found))),
+                                        nullptr),
+              1);
+    EXPECT_EQ(fromMemory.GetTemplateID(), 0u);
+    EXPECT_NE(fromMemory.GetDlgCtrl(IDOK), nullptr);
+    fromMemory.CloseDialog(IDOK, 0);
+    EXPECT_TRUE(IsWindow(fromMemory) && !IsWindowVisible(fromMemory));
+    fromMemory.Destroy();
+    EXPECT_FALSE(fromMemory.IsReady());
+    EXPECT_EQ(fromMemory.CreateIndirect(nullptr, nullptr), 0);
 }
 
-TEST(DialogRun, OwnLoopEndsWithTheCloseCodeAndGivesTheParentBack)
+TEST(DialogRun, OwnLoopEndsWithTheCloseCodeAQuitOrTheWindowsEnd)
 {
     test::RecordingWindow parent;
     ShowWindow(parent.Handle(), SW_SHOW);
@@ -255,17 +257,11 @@ TEST(DialogRun, OwnLoopEndsWithTheCloseCodeAndGivesTheParentBack)
         d.CloseDialog(42, 0);
     };
     EXPECT_EQ(dlg.ModelessWithLoop(TRUE, IDD_BASIC, Exe(), parent.Handle()), 42);
-    EXPECT_TRUE(parentDisabled);
-    EXPECT_TRUE(IsWindowEnabled(parent.Handle()));
-    EXPECT_FALSE(dlg.IsReady());
-    EXPECT_TRUE(dlg.IsModeless());
+    EXPECT_TRUE(parentDisabled && IsWindowEnabled(parent.Handle()));
+    EXPECT_TRUE(!dlg.IsReady() && dlg.IsModeless());
     EXPECT_EQ(GetForegroundWindow(), parent.Handle());
-}
 
-TEST(DialogRun, QuitEndsTheOwnLoopWithoutPassingItOn)
-{
-    test::RecordingWindow parent;
-    ScriptedDlg dlg;
+    // A quit ends the loop without being passed on; nothing runs the dialog any more, so it is gone.
     HWND window = nullptr;
     dlg.script = [&](ScriptedDlg& d) {
         window = d;
@@ -275,57 +271,13 @@ TEST(DialogRun, QuitEndsTheOwnLoopWithoutPassingItOn)
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_TRUE(IsWindowEnabled(parent.Handle()));
-    // Nothing runs the dialog any more: it is gone, not left behind.
-    EXPECT_FALSE(IsWindow(window));
-    EXPECT_FALSE(dlg.IsClosed());
-}
+    EXPECT_FALSE(IsWindow(window) || dlg.IsClosed());
 
-TEST(DialogRun, OwnLoopEndsWhenTheWindowIsDestroyedBehindItsBack)
-{
-    ScriptedDlg dlg;
+    // The window destroyed behind the loop's back; the object can run again.
     dlg.script = [](ScriptedDlg& d) { DestroyWindow(d); };
     EXPECT_EQ(dlg.ModelessWithLoop(FALSE, IDD_BASIC, Exe(), nullptr), -1);
-    // The object can run again.
     dlg.script = [](ScriptedDlg& d) { d.CloseDialog(3, 0); };
     EXPECT_EQ(dlg.ModelessWithLoop(FALSE, IDD_BASIC, Exe(), nullptr), 3);
-}
-
-TEST(DialogRun, DialogFromMemoryIsEndedNotDestroyed)
-{
-    // One button in a template built in memory: the header, menu, class, title, then the item.
-    alignas(4) WORD buffer[64] = {};
-    auto* header = reinterpret_cast<DLGTEMPLATE*>(buffer);
-    header->style = WS_POPUP | WS_CAPTION | WS_VISIBLE;
-    header->cdit = 1;
-    header->cx = 100;
-    header->cy = 50;
-    WORD* p = reinterpret_cast<WORD*>(header + 1);
-    *p++ = 0;  // menu
-    *p++ = 0;  // class
-    *p++ = 0;  // title
-    p = reinterpret_cast<WORD*>((reinterpret_cast<ULONG_PTR>(p) + 3) & ~ULONG_PTR(3));
-    auto* item = reinterpret_cast<DLGITEMTEMPLATE*>(p);
-    item->style = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON;
-    item->x = 10;
-    item->y = 10;
-    item->cx = 40;
-    item->cy = 14;
-    item->id = IDOK;
-    p = reinterpret_cast<WORD*>(item + 1);
-    *p++ = 0xFFFF;
-    *p++ = 0x0080;  // button
-    *p++ = 0;       // text
-    *p++ = 0;       // creation data
-
-    ScriptedDlg dlg;
-    ASSERT_EQ(dlg.CreateIndirect(header, nullptr), 1);
-    EXPECT_EQ(dlg.GetTemplateID(), 0u);
-    EXPECT_NE(dlg.GetDlgCtrl(IDOK), nullptr);
-    dlg.CloseDialog(IDOK, 0);
-    EXPECT_TRUE(IsWindow(dlg));
-    EXPECT_FALSE(IsWindowVisible(dlg));
-    dlg.Destroy();
-    EXPECT_FALSE(dlg.IsReady());
 }
 
 // ---- The dialog chain ----
@@ -349,15 +301,11 @@ TEST(DialogHooks, LastAddedFirstPassingOnAndStopping)
         d.CloseDialog(IDCANCEL, 0);
     };
     dlg.Modal(IDD_BASIC, Exe(), nullptr);
-
     static const SeqEntry expected[] = {
-        {"second", WM_COMMAND, SeqWParam, IDC_ACTION},
-        {"first", WM_COMMAND, SeqWParam, IDC_ACTION},
-        {"OnButtonClicked", 0, SeqWParam, IDC_ACTION},
-        {"second after"},
+        {"second", WM_COMMAND, SeqWParam, IDC_ACTION}, {"first", WM_COMMAND, SeqWParam, IDC_ACTION},
+        {"OnButtonClicked", 0, SeqWParam, IDC_ACTION}, {"second after"},
         // The stopper handles it: neither the later hooks nor the dialog hear of it.
-        {"stopper", WM_COMMAND, SeqWParam, IDC_CHECK},
-        {nullptr},
+        {"stopper", WM_COMMAND, SeqWParam, IDC_CHECK}, {nullptr},
     };
     EXPECT_TRUE(OkSequence(log, expected));
 }
@@ -374,25 +322,18 @@ TEST(DialogHooks, RemovingAllDuringADispatchWaitsAndKeepsTheDialogWorking)
         log.Clear();
         d.SimulateButton(IDC_ACTION);
         d.SimulateButton(IDC_ACTION);
+        log.Pause(true);
         d.SimulateButton(IDOK);
     };
     EXPECT_EQ(dlg.Modal(IDD_BASIC, Exe(), nullptr), IDOK);
-
     static const SeqEntry expected[] = {
-        {"remover", WM_COMMAND, SeqWParam, IDC_ACTION},
-        {"later", WM_COMMAND, SeqWParam, IDC_ACTION},
+        {"remover", WM_COMMAND, SeqWParam, IDC_ACTION}, {"later", WM_COMMAND, SeqWParam, IDC_ACTION},
         {"OnButtonClicked", 0, SeqWParam, IDC_ACTION},
         // Gone after that dispatch; the dialog's own handler still turns clicks into calls.
-        {"OnButtonClicked", 0, SeqWParam, IDC_ACTION},
-        {"OnButtonClicked", 0, SeqWParam, IDOK},
-        {nullptr},
+        {"OnButtonClicked", 0, SeqWParam, IDC_ACTION}, {nullptr},
     };
-    test::MessageLog filtered;
-    for (const auto& record : log.Records()) {
-        if (record.who == "remover" || record.who == "later" || record.who == "OnButtonClicked")
-            filtered.Add(record.who.c_str(), record.msg, record.wParam);
-    }
-    EXPECT_TRUE(OkSequence(filtered, expected));
+    EXPECT_TRUE(OkSequence(log, expected));
+    EXPECT_EQ(dlg.GetResult(), IDOK);
 }
 
 // ---- Control objects ----
@@ -407,37 +348,33 @@ TEST(DialogControls, EveryControlWithAnIdGetsAnObjectThatADeclaredOneReplaces)
         for (int id : {IDC_EDIT, IDC_ACTION, IDC_CHECK, IDC_COMBO, IDC_RADIO_A, IDC_RADIO_C, IDOK, IDCANCEL, IDHELP}) {
             CSCtrl* control = d.GetDlgCtrl(id);
             ASSERT_NE(control, nullptr) << id;
-            EXPECT_TRUE(control->IsAutoDelete()) << id;
-            EXPECT_EQ(control->GetID(), static_cast<UINT>(id));
-            EXPECT_EQ(control->GetDlg(), &d);
+            EXPECT_TRUE(control->IsAutoDelete() && control->GetID() == static_cast<UINT>(id) && control->GetDlg() == &d)
+                << id;
         }
-        // The label without an id, and the combo box's own edit field, have none.
+        // The label without an id, the combo box's own edit field and the dialog itself have none.
         HWND label = GetWindow(d.GetDlgItem(IDC_EDIT), GW_HWNDNEXT);
         int labelId = GetDlgCtrlID(label);
         EXPECT_TRUE(labelId == -1 || labelId == 0xFFFF) << labelId;
         EXPECT_EQ(d.GetDlgCtrl(label), nullptr);
         EXPECT_EQ(d.GetDlgCtrl(GetWindow(d.GetDlgItem(IDC_COMBO), GW_CHILD)), nullptr);
-        // The dialog itself is no control.
         EXPECT_EQ(d.GetDlgCtrl(d.GetHandle()), nullptr);
 
         edit.Init(&d, IDC_EDIT);
         EXPECT_EQ(d.GetDlgCtrl(IDC_EDIT), &edit);
         SetDlgItemTextW(d, IDC_EDIT, L"typed");
         EXPECT_EQ(edit.setTexts, 1);
-        wchar_t text[16] = L"";
-        d.GetDlgItemTextW(IDC_EDIT, text, 16);
-        EXPECT_STREQ(text, L"typed");
-        // Bound already: a second Init changes nothing.
-        edit.Init(&d, IDC_ACTION);
+        EXPECT_EQ(Text(edit), L"typed");
+        edit.Init(&d, IDC_ACTION);  // bound already: changes nothing
         EXPECT_EQ(edit.GetID(), static_cast<UINT>(IDC_EDIT));
-
         controls = Children(d);
         d.CloseDialog(IDCANCEL, 0);
     };
     dlg.Modal(IDD_BASIC, Exe(), nullptr);
     ASSERT_FALSE(controls.empty());
-    for (HWND control : controls)
-        EXPECT_FALSE(CachedWindow(control));
+    for (HWND control : controls) {
+        for (const WND_CACHE_ITEM& item : CSWnd::wndCache)
+            EXPECT_NE(item.hwnd, control);
+    }
 }
 
 TEST(DialogControls, ControlsWithoutAnIdOrWithASharedIdAreHandled)
@@ -451,9 +388,7 @@ TEST(DialogControls, ControlsWithoutAnIdOrWithASharedIdAreHandled)
             for (HWND child : Children(d)) {
                 CSCtrl* control = d.GetDlgCtrl(child);
                 int id = GetDlgCtrlID(child);
-                if (id == -1 || id == 0xFFFF) {
-                    EXPECT_EQ(control, nullptr);
-                }
+                EXPECT_TRUE(!control || (id != -1 && id != 0xFFFF));
                 if (id == IDC_DUPLICATE && !control)
                     secondTwin = child;
                 objects += control != nullptr;
@@ -463,10 +398,136 @@ TEST(DialogControls, ControlsWithoutAnIdOrWithASharedIdAreHandled)
             d.SimulateButton(IDOK);
         };
         EXPECT_EQ(dlg.Modal(dialog, Exe(), nullptr), IDOK) << dialog;
-        EXPECT_NE(twin, nullptr);
-        EXPECT_NE(secondTwin, nullptr);  // the first control of an id has the object
+        EXPECT_TRUE(twin && secondTwin);  // the first control of an id has the object
         EXPECT_EQ(objects, 3) << dialog;  // id 0, the first twin, OK
     }
+}
+
+namespace {
+
+// A control object that records what the dialog hands it and answers as told.
+class ProbeCtrl : public CSCtrl {
+public:
+    std::vector<std::string> seen;
+    int handleCommand = 0;
+    LRESULT notifyAnswer = 0;
+    HBRUSH brush = nullptr;
+
+    void SetFlags(DWORD flags) { ctlFlags = flags; }
+    int OnCommand(WORD code, LRESULT* pResult) override
+    {
+        seen.push_back("command " + std::to_string(code));
+        if (handleCommand)
+            *pResult = 0;
+        return handleCommand;
+    }
+    int OnNotify(NMHDR*, LRESULT* pResult) override
+    {
+        seen.push_back("notify");
+        *pResult = notifyAnswer;
+        return notifyAnswer != 0;
+    }
+    int OnCtlColor(UINT msg, HDC hdc, HBRUSH* pBrush) override
+    {
+        CSCtrl::OnCtlColor(msg, hdc, pBrush);
+        if (brush)
+            *pBrush = brush;
+        return brush != nullptr;
+    }
+    void OnDrawItem(DRAWITEMSTRUCT*) override { seen.push_back("draw"); }
+    void OnMeasureItem(MEASUREITEMSTRUCT*) override { seen.push_back("measure"); }
+    void OnDeleteItem(DELETEITEMSTRUCT*) override { seen.push_back("delete"); }
+};
+
+} // namespace
+
+TEST_F(BasicDialog, CommandsNotificationsColoursAndOwnerDrawingReachTheControl)
+{
+    ProbeCtrl probe;
+    probe.Init(&dlg, IDC_ACTION);
+    ASSERT_EQ(dlg.GetDlgCtrl(IDC_ACTION), &probe);
+    HWND action = dlg.GetDlgItem(IDC_ACTION);
+    test::MessageLog log;
+    dlg.log = &log;
+    dlg.SimulateButton(IDC_ACTION);
+    probe.handleCommand = 1;
+    dlg.SimulateButton(IDC_ACTION);
+    dlg.log = nullptr;
+    EXPECT_EQ(Count(log, "OnButtonClicked"), 1);  // not handled, the click reached the dialog; handled, not
+
+    NMHDR nm = {action, IDC_ACTION, NM_CLICK};
+    probe.notifyAnswer = 77;
+    EXPECT_EQ(SendMessageW(dlg, WM_NOTIFY, IDC_ACTION, reinterpret_cast<LPARAM>(&nm)), 77);
+    probe.brush = GetSysColorBrush(COLOR_HIGHLIGHT);
+    HDC dc = GetDC(action);
+    EXPECT_EQ(SendMessageW(dlg, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(action)),
+              reinterpret_cast<LRESULT>(probe.brush));
+    ReleaseDC(action, dc);
+
+    DRAWITEMSTRUCT draw = {ODT_BUTTON, IDC_ACTION, 0, 0, 0, action, nullptr, {}, 0};
+    EXPECT_EQ(SendMessageW(dlg, WM_DRAWITEM, IDC_ACTION, reinterpret_cast<LPARAM>(&draw)), TRUE);
+    MEASUREITEMSTRUCT measure = {ODT_BUTTON, IDC_ACTION, 0, 0, 0, 0};
+    SendMessageW(dlg, WM_MEASUREITEM, IDC_ACTION, reinterpret_cast<LPARAM>(&measure));
+    DELETEITEMSTRUCT deleted = {ODT_BUTTON, IDC_ACTION, 0, action, 0};
+    SendMessageW(dlg, WM_DELETEITEM, IDC_ACTION, reinterpret_cast<LPARAM>(&deleted));
+    // Menus are not controls, and records that are missing are not followed.
+    draw.CtlType = ODT_MENU;
+    SendMessageW(dlg, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_EQ(SendMessageW(dlg, WM_DRAWITEM, IDC_ACTION, 0), 0);
+    SendMessageW(dlg, WM_DELETEITEM, IDC_ACTION, 0);
+    EXPECT_EQ(probe.seen, (std::vector<std::string>{"command 0", "command 0", "notify", "draw", "measure", "delete"}));
+}
+
+TEST(DialogControls, ItemsOfAControlWithoutObjectAreDeletedByTheDialog)
+{
+    class DeleteDlg : public ScriptedDlg {
+    public:
+        void OnDeleteItem(UINT id, void*) override { deleted.push_back(id); }
+        std::vector<UINT> deleted;
+    } dlg;
+    ASSERT_NE(dlg.Modeless(IDD_BASIC, Exe(), nullptr, TRUE), nullptr);
+    DELETEITEMSTRUCT item = {ODT_LISTBOX, 0xFFFF, 0, GetWindow(dlg.GetDlgItem(IDC_EDIT), GW_HWNDNEXT), 0};
+    SendMessageW(dlg, WM_DELETEITEM, 0xFFFF, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(dlg.deleted, std::vector<UINT>{0xFFFF});
+    dlg.Destroy();
+}
+
+TEST_F(BasicDialog, ADroppedFileSetsTheTextTheFlagsAskFor)
+{
+    std::wstring folder = test::NewTempDir(L"drop");
+    std::wstring file = folder + L"\\Picture.JPG", missing = folder + L"\\Gone.txt";
+    ASSERT_TRUE(test::WriteUtf8File(file, "x"));
+    // A drop of one file, as the shell hands it over: freed by whoever finishes the drop.
+    auto drop = [](const std::wstring& path) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + (path.size() + 2) * 2);
+        auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+        files->pFiles = sizeof(DROPFILES);
+        files->fWide = TRUE;
+        wmemcpy(reinterpret_cast<wchar_t*>(files + 1), path.c_str(), path.size());
+        GlobalUnlock(memory);
+        return reinterpret_cast<WPARAM>(memory);
+    };
+    ProbeCtrl edit;
+    edit.Init(&dlg, IDC_EDIT, nullptr, CSCtrl::DropFileName);
+    EXPECT_TRUE(GetWindowLongW(edit, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    struct { DWORD flags; std::wstring dropped, expected; } const cases[] = {  // expected empty: unchanged
+        {CSCtrl::DropFileName, file, L"Picture.JPG"}, {CSCtrl::DropFolder, file, folder},
+        {CSCtrl::DropFolder, folder, folder}, {CSCtrl::DropExistingFile, file, file},
+        {CSCtrl::DropExistingFile, missing, L""}, {CSCtrl::DropExistingFile | CSCtrl::DropAnyPath, missing, missing},
+        {CSCtrl::DropAnyPath, missing, missing}, {0, file, L""},
+        {CSCtrl::DropFileName | CSCtrl::DropAnyPath, file, L"Picture.JPG"},  // the name wins over everything
+    };
+    for (const auto& c : cases) {
+        edit.SetFlags(c.flags);
+        edit.SetText(L"before");
+        SendMessageW(edit, WM_DROPFILES, drop(c.dropped), 0);
+        EXPECT_EQ(Text(edit), c.expected.empty() ? L"before" : c.expected) << c.flags;
+    }
+    edit.SetText(L"before");
+    SendMessageW(edit, WM_DROPFILES, 0, 0);  // no drop at all
+    EXPECT_EQ(Text(edit), L"before");
+    DeleteFileW(file.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 // ---- Messages the framework answers ----
@@ -493,14 +554,20 @@ BOOL RecordHelp(HWND, const wchar_t* page, UINT, ULONG_PTR)
     return openResult;
 }
 
+DWORD WINAPI AskForHelpPage(void* query)
+{
+    auto* ask = static_cast<std::pair<HWND, HELP_PAGE_QUERY>*>(query);
+    ProductInfo::SendMyMessage(ask->first, MyMsgHelp, reinterpret_cast<LPARAM>(&ask->second));
+    return 0;
+}
+
 } // namespace
 
-TEST(DialogMessages, HelpOpensTheOwnPageOrAsksTheOwner)
+TEST(DialogMessages, HelpOpensTheOwnPageOrAsksTheOwnerOnItsOwnThreadOnly)
 {
     CSDlg::pfnHtmlHelp = RecordHelp;
     OwnerDlg owner;
     ASSERT_NE(owner.Modeless(IDD_HOST, Exe(), nullptr, TRUE), nullptr);
-
     helpOpened.clear();
     ScriptedDlg dlg;
     dlg.page = L"own.htm";
@@ -515,7 +582,7 @@ TEST(DialogMessages, HelpOpensTheOwnPageOrAsksTheOwner)
     EXPECT_EQ(helpOpened, (std::vector<std::wstring>{L"own.htm", L"own.htm", L"owner.htm"}));
     EXPECT_EQ(owner.askedFor, static_cast<UINT>(IDD_BASIC));
 
-    // No page anywhere: no help; a help system that fails is reported.
+    // No page anywhere: no help; a help system that fails, or has not hooked in, is reported.
     helpOpened.clear();
     openResult = FALSE;
     ScriptedDlg lonely;
@@ -529,11 +596,8 @@ TEST(DialogMessages, HelpOpensTheOwnPageOrAsksTheOwner)
     lonely.Modal(IDD_BASIC, Exe(), nullptr);
     EXPECT_EQ(helpOpened, (std::vector<std::wstring>{L"broken.htm"}));
     EXPECT_EQ(lonely.helpError, L"broken.htm");
-
-    // The help classes have not hooked in: the page cannot open.
     CSDlg::pfnHtmlHelp = nullptr;
     openResult = TRUE;
-    lonely.helpError.clear();
     lonely.script = [](ScriptedDlg& d) {
         d.page = L"unhooked.htm";
         d.SimulateButton(IDHELP);
@@ -541,55 +605,46 @@ TEST(DialogMessages, HelpOpensTheOwnPageOrAsksTheOwner)
     };
     lonely.Modal(IDD_BASIC, Exe(), nullptr);
     EXPECT_EQ(lonely.helpError, L"unhooked.htm");
-    owner.Destroy();
-}
 
-namespace {
-
-struct HelpAsk {
-    HWND to;
-    HELP_PAGE_QUERY query;
-};
-
-DWORD WINAPI AskForHelpPage(void* param)
-{
-    auto* ask = static_cast<HelpAsk*>(param);
-    ProductInfo::SendMyMessage(ask->to, MyMsgHelp, reinterpret_cast<LPARAM>(&ask->query));
-    return 0;
-}
-
-} // namespace
-
-TEST(DialogMessages, HelpPageQueryFromAnotherThreadIsIgnored)
-{
-    OwnerDlg owner;
-    ASSERT_NE(owner.Modeless(IDD_HOST, Exe(), nullptr, TRUE), nullptr);
+    // The page query: answered on the dialog's thread, ignored from another.
     HELP_PAGE_QUERY query = {IDD_BASIC, nullptr};
     ProductInfo::SendMyMessage(owner, MyMsgHelp, reinterpret_cast<LPARAM>(&query));
     EXPECT_STREQ(query.page, L"owner.htm");
-
-    HelpAsk ask = {owner, {IDD_BASIC, nullptr}};
+    std::pair<HWND, HELP_PAGE_QUERY> ask = {owner, {IDD_BASIC, nullptr}};
     HANDLE thread = CreateThread(nullptr, 0, AskForHelpPage, &ask, 0, nullptr);
     ASSERT_NE(thread, nullptr);
     EXPECT_TRUE(test::PumpUntil([&] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }, 5000));
     CloseHandle(thread);
-    EXPECT_EQ(ask.query.page, nullptr);
-    // A query without a record is no query.
-    EXPECT_EQ(ProductInfo::SendMyMessage(owner, MyMsgHelp, 0), 0);
+    EXPECT_EQ(ask.second.page, nullptr);
+    EXPECT_EQ(ProductInfo::SendMyMessage(owner, MyMsgHelp, 0), 0);  // a query without a record is none
     owner.Destroy();
 }
 
-TEST(DialogMessages, IdentityQueryIsAnsweredForTheDialogsOwnNumber)
+TEST_F(BasicDialog, IdentityQueryIsAnsweredForTheDialogsOwnNumberAndDelayedActionsRunOnce)
 {
-    ScriptedDlg dlg;
     dlg.identity = 141;
-    ASSERT_NE(dlg.Modeless(IDD_BASIC, Exe(), nullptr, TRUE), nullptr);
     EXPECT_EQ(ProductInfo::SendMyMessage(dlg, MyMsgIdentify, 141), 1);
     EXPECT_EQ(ProductInfo::SendMyMessage(dlg, MyMsgIdentify, 142), 0);
     EXPECT_EQ(ActivatePrevDlg(141), 1);
     dlg.identity = 0;
     EXPECT_EQ(ProductInfo::SendMyMessage(dlg, MyMsgIdentify, 0), 0);
-    dlg.Destroy();
+
+    class DelayDlg : public ScriptedDlg {
+    public:
+        void OnDelayedAction(DWORD data) override
+        {
+            runs.push_back(data);
+            ScriptedDlg::OnDelayedAction(data);
+        }
+        std::vector<DWORD> runs;
+    } delayed;
+    ASSERT_NE(delayed.Modeless(IDD_BASIC, Exe(), nullptr, TRUE), nullptr);
+    EXPECT_TRUE(delayed.DelayAction(5, 20) && delayed.DelayAction(6, 20));
+    EXPECT_TRUE(test::PumpUntil([&] { return !delayed.runs.empty(); }, 5000));
+    EXPECT_EQ(delayed.runs, std::vector<DWORD>{6});  // the last data, once
+    EXPECT_FALSE(KillTimer(delayed, 1));            // the default stopped the timer
+    EXPECT_EQ(delayed.DelayAction(0, 0), 1);
+    delayed.Destroy();
 }
 
 namespace {
@@ -600,30 +655,33 @@ public:
     int GetTootTip(UINT id, wchar_t* text, UINT cch) override
     {
         asked.push_back(id);
-        if (id != IDC_ACTION)
-            return 0;
-        wcsncpy(text, L"Does the action", cch);
-        return 1;
+        if (id == IDC_ACTION)
+            wcsncpy(text, L"Does the action", cch);
+        return id == IDC_ACTION;
     }
     int GetTootTip(UINT id, HINSTANCE& inst, WORD& strId) override
     {
-        if (id != IDC_CHECK)
-            return 0;
         inst = Library();
         strId = IDS_ABOUT_MENU;
-        return 1;
+        return id == IDC_CHECK;
     }
     std::vector<UINT> asked;
 };
 
-std::wstring TipText(HWND tooltip, HWND owner, UINT_PTR id)
+TOOLINFOW ToolInfo(HWND owner, UINT_PTR id, wchar_t* text)
 {
-    wchar_t text[256] = L"";
     TOOLINFOW info = {};
     info.cbSize = TTTOOLINFOW_V2_SIZE;
     info.hwnd = owner;
     info.uId = id;
     info.lpszText = text;
+    return info;
+}
+
+std::wstring TipText(HWND tooltip, HWND owner, UINT_PTR id)
+{
+    wchar_t text[256] = L"";
+    TOOLINFOW info = ToolInfo(owner, id, text);
     SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
     return text;
 }
@@ -638,10 +696,7 @@ TEST(DialogMessages, TooltipTextsComeFromTheDialogAsTextOrResource)
     ASSERT_TRUE(tip.Create(dlg, 0));
     HWND action = dlg.GetDlgItem(IDC_ACTION);
     RECT rect = {0, 0, 10, 10};
-    EXPECT_TRUE(tip.AddToolWnd(dlg, action));
-    EXPECT_TRUE(tip.AddTool(dlg, IDC_CHECK, &rect));
-    EXPECT_TRUE(tip.AddTool(dlg, IDC_RADIO_A, &rect));
-
+    EXPECT_TRUE(tip.AddToolWnd(dlg, action) && tip.AddTool(dlg, IDC_CHECK, &rect) && tip.AddTool(dlg, IDC_RADIO_A, &rect));
     // A window tool is asked for by its control id.
     EXPECT_EQ(TipText(tip, dlg, reinterpret_cast<UINT_PTR>(action)), L"Does the action");
     EXPECT_EQ(TipText(tip, dlg, IDC_CHECK), L"&About...");
@@ -650,9 +705,7 @@ TEST(DialogMessages, TooltipTextsComeFromTheDialogAsTextOrResource)
 
     // The ANSI form of the request gets the text converted into its own buffer.
     NMTTDISPINFOA ansi = {};
-    ansi.hdr.hwndFrom = tip;
-    ansi.hdr.idFrom = IDC_ACTION;
-    ansi.hdr.code = TTN_GETDISPINFOA;
+    ansi.hdr = {tip, IDC_ACTION, static_cast<UINT>(TTN_GETDISPINFOA)};
     SendMessageW(dlg, WM_NOTIFY, IDC_ACTION, reinterpret_cast<LPARAM>(&ansi));
     EXPECT_EQ(ansi.lpszText, ansi.szText);
     EXPECT_STREQ(ansi.szText, "Does the action");
@@ -661,32 +714,43 @@ TEST(DialogMessages, TooltipTextsComeFromTheDialogAsTextOrResource)
     SendMessageW(dlg, WM_NOTIFY, IDC_CHECK, reinterpret_cast<LPARAM>(&ansi));
     EXPECT_EQ(ansi.lpszText, MAKEINTRESOURCEA(IDS_ABOUT_MENU));
     EXPECT_EQ(ansi.hinst, Library());
-    // A notification without a record is ignored.
-    EXPECT_EQ(SendMessageW(dlg, WM_NOTIFY, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(dlg, WM_NOTIFY, 0, 0), 0);  // a notification without a record is ignored
     tip.Destroy();
     dlg.Destroy();
 }
 
-TEST(DialogMessages, DelayedActionRunsOnceWithTheLastData)
+TEST(DialogMessages, TooltipToolsCoverTheOwnersClientAreaAndMove)
 {
-    class DelayDlg : public ScriptedDlg {
-    public:
-        void OnDelayedAction(DWORD data) override
-        {
-            runs.push_back(data);
-            ScriptedDlg::OnDelayedAction(data);
-        }
-        std::vector<DWORD> runs;
-    } dlg;
-    ASSERT_NE(dlg.Modeless(IDD_BASIC, Exe(), nullptr, TRUE), nullptr);
-    EXPECT_TRUE(dlg.DelayAction(5, 20));
-    EXPECT_TRUE(dlg.DelayAction(6, 20));
-    EXPECT_TRUE(test::PumpUntil([&] { return !dlg.runs.empty(); }, 5000));
-    EXPECT_EQ(dlg.runs, std::vector<DWORD>{6});
-    // The default stopped the timer.
-    EXPECT_FALSE(KillTimer(dlg, 1));
-    EXPECT_EQ(dlg.DelayAction(0, 0), 1);
-    dlg.Destroy();
+    test::RecordingWindow owner;
+    HWND h = owner.Handle();
+    SetWindowPos(h, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+    TooltipCtrl tip;
+    ASSERT_TRUE(tip.Create(h, TTS_ALWAYSTIP));
+    EXPECT_TRUE(GetWindowLongW(tip, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    RECT area = {10, 10, 40, 30};
+    EXPECT_TRUE(tip.AddTool(h, 5, nullptr) && tip.AddTool(h, 6, &area) && tip.AddToolWnd(h, h));
+    EXPECT_EQ(tip.GetCount(), 3);
+    auto rectOf = [&](UINT id) {
+        wchar_t text[256];
+        TOOLINFOW info = ToolInfo(h, id, text);
+        SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info));
+        EXPECT_EQ(info.lpszText, LPSTR_TEXTCALLBACKW);
+        return info.rect;
+    };
+    RECT client, whole = rectOf(5), expected = {15, 7, 45, 27};
+    GetClientRect(h, &client);
+    EXPECT_TRUE(EqualRect(&whole, &client));
+    EXPECT_TRUE(tip.MoveTool(h, 6, 5, -3));
+    RECT moved = rectOf(6);
+    EXPECT_TRUE(EqualRect(&moved, &expected));
+    EXPECT_EQ(tip.MoveTool(h, 99, 1, 1), 0);
+    tip.DelTool(h, 6);
+    EXPECT_EQ(tip.GetCount(), 2);
+    HWND window = tip;
+    tip.Destroy();
+    EXPECT_FALSE(IsWindow(window));
+    TooltipCtrl orphan;
+    EXPECT_EQ(orphan.GetCount(), 0);  // no window: nothing to ask
 }
 
 TEST(DialogMessages, MouseLeavingTellsOnceAtMinusOne)
@@ -705,13 +769,12 @@ TEST(DialogMessages, MouseLeavingTellsOnceAtMinusOne)
     RECT rect;
     GetWindowRect(dlg.GetDlgItem(IDC_RADIO_C), &rect);
     // Below the radio buttons, right of the combo box: the dialog's own client area.
-    int x = rect.left + 5;
-    int y = rect.bottom + 20;
-    POINT inside = {x, y};
+    const std::string x = std::to_string(rect.left + 5), y = std::to_string(rect.bottom + 20);
+    const std::string enter = "mousemove " + x + " " + y + " sleep 0.1 mousemove " + std::to_string(rect.left + 7) + " " + y;
+    POINT inside = {rect.left + 5, rect.bottom + 20};
     ScreenToClient(dlg, &inside);
     ASSERT_EQ(ChildWindowFromPoint(dlg, inside), dlg.GetHandle());
-    ASSERT_TRUE(test::Xdo("mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 mousemove " +
-                          std::to_string(x + 2) + " " + std::to_string(y)));
+    ASSERT_TRUE(test::Xdo(enter));
     test::PumpPending();
     ASSERT_TRUE(test::Xdo("mousemove 5 5"));
     EXPECT_TRUE(test::PumpUntil([&] { return dlg.leaveMoves >= 1; }, 5000));
@@ -724,8 +787,7 @@ TEST(DialogMessages, MouseLeavingTellsOnceAtMinusOne)
         TRACKMOUSEEVENT query = {sizeof(query), TME_QUERY, nullptr, 0};
         return TrackMouseEvent(&query) && query.hwndTrack == dlg.GetHandle() && (query.dwFlags & TME_LEAVE);
     };
-    ASSERT_TRUE(test::Xdo("mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 mousemove " +
-                          std::to_string(x + 2) + " " + std::to_string(y)));
+    ASSERT_TRUE(test::Xdo(enter));
     ASSERT_TRUE(test::PumpUntil(tracking, 5000));
     TRACKMOUSEEVENT cancel = {sizeof(cancel), TME_CANCEL | TME_LEAVE, dlg.GetHandle(), 0};
     TrackMouseEvent(&cancel);
@@ -762,15 +824,11 @@ TEST(DialogKinds, ChildSitsOnThePlaceholderAndPassesClicksToItsParent)
     SendMessageW(child, WM_COMMAND, MAKEWPARAM(IDC_CHILD_COMBO, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(child.GetDlgItem(IDC_CHILD_COMBO)));
     static const SeqEntry expected[] = {
-        {"OnButtonClicked", 0, SeqWParam, IDC_CHILD_BUTTON},
-        {"OnButtonClicked", 0, SeqWParam, IDOK},
-        {"OnComboSelChanged", 0, SeqWParam, IDC_CHILD_COMBO},
-        {nullptr},
+        {"OnButtonClicked", 0, SeqWParam, IDC_CHILD_BUTTON}, {"OnButtonClicked", 0, SeqWParam, IDOK},
+        {"OnComboSelChanged", 0, SeqWParam, IDC_CHILD_COMBO}, {nullptr},
     };
     EXPECT_TRUE(OkSequence(log, expected));
-    // OK in the child closes nothing.
-    EXPECT_TRUE(child.IsReady());
-    EXPECT_TRUE(host.IsReady());
+    EXPECT_TRUE(child.IsReady() && host.IsReady());  // OK in the child closes nothing
     host.Destroy();
     EXPECT_FALSE(child.IsReady());
 }
@@ -779,11 +837,7 @@ TEST(DialogKinds, MainDialogAddsAboutAndEndsItsLoopWithAQuit)
 {
     class MainDlg : public CSDlgMain {
     public:
-        LRESULT OnAbout() override
-        {
-            ++abouts;
-            return 1;
-        }
+        LRESULT OnAbout() override { return ++abouts; }
         LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam) override
         {
             LRESULT result = CSDlgMain::OnInitDialog(wParam, lParam);
@@ -792,18 +846,17 @@ TEST(DialogKinds, MainDialogAddsAboutAndEndsItsLoopWithAQuit)
         }
         LRESULT OnDlgMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
         {
-            if (msg == WM_APP + 1) {
-                HMENU menu = GetSystemMenu(hwnd, FALSE);
-                int count = GetMenuItemCount(menu);
-                aboutText.resize(64);
-                GetMenuStringW(menu, count - 1, &aboutText[0], 64, MF_BYPOSITION);
-                aboutText.resize(wcslen(aboutText.c_str()));
-                aboutId = GetMenuItemID(menu, count - 1);
-                SendMsg(WM_SYSCOMMAND, AboutCommand, 0);
-                CloseDialog(5, 0);
-                return 1;
-            }
-            return CSDlgMain::OnDlgMessage(msg, wParam, lParam);
+            if (msg != WM_APP + 1)
+                return CSDlgMain::OnDlgMessage(msg, wParam, lParam);
+            HMENU menu = GetSystemMenu(hwnd, FALSE);
+            int last = GetMenuItemCount(menu) - 1;
+            wchar_t text[64] = L"";
+            GetMenuStringW(menu, last, text, 64, MF_BYPOSITION);
+            aboutText = text;
+            aboutId = GetMenuItemID(menu, last);
+            SendMsg(WM_SYSCOMMAND, AboutCommand, 0);
+            CloseDialog(5, 0);
+            return 1;
         }
         int abouts = 0;
         std::wstring aboutText;
@@ -820,10 +873,198 @@ TEST(DialogKinds, MainDialogAddsAboutAndEndsItsLoopWithAQuit)
     EXPECT_EQ(dlg.aboutText, L"&About...");
     EXPECT_EQ(dlg.aboutId, 16u);
     // Its position was kept under the application's key.
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\GlmbxTests\\MainDialog", 0, KEY_READ, &key), ERROR_SUCCESS);
-    EXPECT_EQ(RegQueryValueExW(key, L"posLeft", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-    RegCloseKey(key);
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\GlmbxTests\\MainDialog", L"posLeft", RRF_RT_ANY, nullptr,
+                           nullptr, nullptr),
+              ERROR_SUCCESS);
     GetProductInfo()->PopAppRootKey();
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\GlmbxTests\\MainDialog");
+}
+
+// ---- The framework's controls ----
+
+TEST_F(BasicDialog, ReadOnlyEditSwallowsChangesButLetsTheCaretMove)
+{
+    CSEdit edit;
+    edit.Init(&dlg, IDC_EDIT);
+    edit.SetText(L"hello");
+    edit.SetReadOnly(TRUE);
+    EXPECT_TRUE(edit.GetReadOnly());
+    // What the keyboard test below cannot type.
+    SendMessageW(edit, WM_PASTE, 0, 0);
+    edit.SetSel(0, 2);
+    SendMessageW(edit, WM_CUT, 0, 0);
+    SendMessageW(edit, WM_CLEAR, 0, 0);
+    EXPECT_EQ(Text(edit), L"hello");
+    // Arrow keys are key codes that look like punctuation ('%' is VK_LEFT): they pass.
+    edit.SetSel(3, 3);
+    SendMessageW(edit, WM_KEYDOWN, VK_LEFT, 0);
+    int start = -1, end = -1;
+    edit.GetSel(start, end);
+    EXPECT_EQ(start, 2);
+    SendMessageW(edit, WM_KEYDOWN, VK_END, 0);
+    edit.GetSel(start, end);
+    EXPECT_EQ(start, 5);
+    edit.SetReadOnly(FALSE);
+    SendMessageW(edit, WM_CHAR, 'a', 0);
+    EXPECT_EQ(Text(edit), L"helloa");
+    edit.Clear();
+    EXPECT_EQ(edit.GetTextLength(), 0);
+
+    // One select-all can be blocked; any other selection lifts the block too.
+    edit.SetText(L"hello");
+    edit.SetSel(1, 1);
+    edit.BlockNextSelAll(TRUE);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    edit.GetSel(start, end);
+    EXPECT_EQ(end, 1);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    edit.GetSel(start, end);
+    EXPECT_EQ(end, 5);
+    edit.BlockNextSelAll(TRUE);
+    edit.SetSel(2, 3);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    edit.GetSel(start, end);
+    EXPECT_EQ(end, 5);
+}
+
+TEST_F(BasicDialog, ReadOnlyEditUnderTheKeyboard)
+{
+    CSEdit edit;
+    edit.Init(&dlg, IDC_EDIT);
+    edit.SetText(L"hello");
+    ASSERT_TRUE(Focus(IDC_EDIT, edit.GetHandle()));
+    // Writable first, so that the keys are known to arrive.
+    ASSERT_TRUE(test::Xdo("key End type x"));
+    ASSERT_TRUE(test::PumpUntil([&] { return Text(edit) == L"hellox"; }, 5000));
+    edit.SetReadOnly(TRUE);
+    // Something to paste, which must not arrive.
+    ASSERT_TRUE(OpenClipboard(dlg));
+    EmptyClipboard();
+    HGLOBAL pasted = GlobalAlloc(GMEM_MOVEABLE, 16 * sizeof(wchar_t));
+    wcscpy(static_cast<wchar_t*>(GlobalLock(pasted)), L"pasted");
+    GlobalUnlock(pasted);
+    SetClipboardData(CF_UNICODETEXT, pasted);
+    CloseClipboard();
+    ASSERT_TRUE(test::Xdo("key Home"));
+    ASSERT_TRUE(test::Xdo("type a1-."));
+    ASSERT_TRUE(test::Xdo("key BackSpace Delete Return space ctrl+v ctrl+x Home shift+End ctrl+c"));
+    std::wstring copied;
+    EXPECT_TRUE(test::PumpUntil([&] {
+        if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(dlg))
+            return false;
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const wchar_t* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+        copied = text ? text : L"";
+        if (text)
+            GlobalUnlock(data);
+        CloseClipboard();
+        return copied != L"pasted";
+    }, 5000));
+    EXPECT_EQ(copied, L"hellox");
+    EXPECT_EQ(Text(edit), L"hellox");
+    int start = -1, end = -1;
+    edit.GetSel(start, end);
+    EXPECT_TRUE(start == 0 && end == 6);
+}
+
+TEST_F(BasicDialog, ComboItemsCarryTheirDataThroughMovesAndLookups)
+{
+    CSCombo combo;
+    combo.Init(&dlg, IDC_COMBO);
+    EXPECT_EQ(combo.GetSelectedItem(), 0u);
+    EXPECT_TRUE(combo.AddItem(L"zero", 10) == 1 && combo.AddItem(L"one", 11) == 1 && combo.InsertItem(0, L"first", 12) == 1);
+    EXPECT_EQ(combo.InsertItem(99, L"nowhere", 13), 0);
+    ASSERT_EQ(combo.GetCount(), 3);
+    wchar_t buf[4];
+    EXPECT_EQ(combo.GetItem(0, buf, 4), 12u);
+    EXPECT_STREQ(buf, L"fir");  // cut to the buffer
+    EXPECT_EQ(combo.GetItem(7, buf, 4), 0u);
+    EXPECT_TRUE(combo.CanMove(0, FALSE));
+    EXPECT_FALSE(combo.CanMove(0, TRUE) || combo.CanMove(2, FALSE) || combo.CanMove(3, TRUE) ||
+                 combo.CanMove(0xFFFFFFFF, TRUE));
+    combo.MoveItem(2, TRUE);  // "one" up, still selected and still with its data
+    wchar_t text[16];
+    EXPECT_EQ(combo.GetItem(1, text, 16), 11u);
+    EXPECT_STREQ(text, L"one");
+    EXPECT_TRUE(combo.GetCurSel() == 1 && combo.GetSelectedItem() == 11u);
+    combo.MoveItem(0, TRUE);  // cannot: nothing changes
+    EXPECT_EQ(combo.GetItem(0, nullptr), 12u);
+    EXPECT_EQ(combo.FindItem(10), 2);
+    EXPECT_EQ(combo.SelectItem(10), 2);
+    EXPECT_EQ(combo.GetSelectedItem(), 10u);
+    EXPECT_EQ(combo.SelectItem(99), -1);
+    EXPECT_EQ(combo.GetCurSel(), CB_ERR);
+}
+
+namespace {
+
+class ComboDlg : public ScriptedDlg {
+public:
+    LRESULT OnCommand(WORD id, WORD code, HWND ctl) override
+    {
+        if (id == IDC_COMBO)
+            codes.push_back(code);
+        return ScriptedDlg::OnCommand(id, code, ctl);
+    }
+    std::vector<WORD> codes;
+};
+
+} // namespace
+
+TEST(DialogControls, ACancelledDropDownKeepsTheEditTextUnderMessagesAndTheKeyboard)
+{
+    ComboDlg dlg;
+    ASSERT_NE(dlg.Modeless(IDD_BASIC, Exe(), nullptr, TRUE), nullptr);
+    SetWindowPos(dlg, HWND_TOPMOST, 250, 250, 0, 0, SWP_NOSIZE);
+    CSCombo combo;
+    combo.Init(&dlg, IDC_COMBO);
+    ASSERT_NE(combo.GetEditWnd(), nullptr);
+    combo.AddItem(L"apple", 1);
+    combo.AddItem(L"banana", 2);
+    HWND box = combo.GetHandle(), edit = combo.GetEditWnd();
+    auto notify = [&](WORD code) {
+        SendMessageW(dlg, WM_COMMAND, MAKEWPARAM(IDC_COMBO, code), reinterpret_cast<LPARAM>(box));
+    };
+    auto set = [edit](const wchar_t* text) {
+        SetWindowTextW(edit, text);
+        return Text(edit);
+    };
+    SetWindowTextW(edit, L"typed");
+    // The list opens: the box's own text for it is not shown; the user moves in the list and
+    // cancels: the box putting its selection back is not shown either. Swallowed once only.
+    notify(CBN_DROPDOWN);
+    EXPECT_EQ(set(L"apple"), L"typed");
+    notify(CBN_SELENDCANCEL);
+    notify(CBN_CLOSEUP);
+    EXPECT_EQ(set(L"banana"), L"typed");
+    EXPECT_EQ(set(L"later"), L"later");
+    // A choice made in the list is shown.
+    notify(CBN_DROPDOWN);
+    combo.SetCurSel(1);
+    notify(CBN_SELCHANGE);
+    EXPECT_EQ(set(L"banana"), L"banana");
+    dlg.codes.clear();
+    test::PumpPending();
+    // Every text set was announced with code 99, posted.
+    EXPECT_GE(std::count(dlg.codes.begin(), dlg.codes.end(), CSCombo::EditTextSet), 4);
+    // Leaving the box forgets a pending swallow.
+    notify(CBN_DROPDOWN);
+    notify(CBN_KILLFOCUS);
+    EXPECT_EQ(set(L"kept"), L"kept");
+
+    // The same with the keyboard: F4 opens the list, Escape closes it (not the dialog).
+    SetWindowTextW(edit, L"");
+    SetForegroundWindow(dlg);
+    dlg.SetDlgItemFocus(IDC_COMBO);
+    ASSERT_TRUE(test::PumpUntil([&] { return GetFocus() == edit; }, 5000));
+    ASSERT_TRUE(test::Xdo("type ban"));
+    ASSERT_TRUE(test::PumpUntil([&] { return Text(edit) == L"ban"; }, 5000));
+    ASSERT_TRUE(test::Xdo("key F4"));
+    ASSERT_TRUE(test::PumpUntil([&] { return combo.SendMsg(CB_GETDROPPEDSTATE, 0, 0) != 0; }, 5000));
+    ASSERT_TRUE(test::Xdo("key Escape"));
+    ASSERT_TRUE(test::PumpUntil([&] { return combo.SendMsg(CB_GETDROPPEDSTATE, 0, 0) == 0; }, 5000));
+    test::PumpPending();
+    EXPECT_EQ(Text(edit), L"ban");
+    EXPECT_TRUE(IsWindow(dlg));
+    dlg.Destroy();
 }

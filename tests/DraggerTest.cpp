@@ -60,37 +60,29 @@ protected:
 
 } // namespace
 
-TEST_F(DraggerTest, ClientAreaMovesTheWindowWithTheHandCursor)
+TEST_F(DraggerTest, ClientAreaMovesTheWindowWithTheHandCursorUnlessMaximised)
 {
     EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(400, 370)), HTCAPTION);
     EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(10, 10)), HTNOWHERE);  // outside: unchanged
-
     ASSERT_TRUE(test::Xdo("mousemove 400 370"));
     HCURSOR hand = LoadCursorW(nullptr, IDC_HAND);
-    EXPECT_TRUE(test::PumpUntil(
-        [&] {
-            CURSORINFO info = {};
-            info.cbSize = sizeof(info);
-            return GetCursorInfo(&info) && info.hCursor == hand;
-        },
-        5000));
-
+    EXPECT_TRUE(test::PumpUntil([&] {
+        CURSORINFO info = {sizeof(info), 0, nullptr, {}};
+        return GetCursorInfo(&info) && info.hCursor == hand;
+    }, 5000));
     RECT before = Rect();
     ASSERT_TRUE(Drag(400, 370, 100, 50));
     EXPECT_TRUE(test::PumpUntil([&] { return Rect().left == before.left + 100 && Rect().top == before.top + 50; }, 5000))
         << Rect().left << "," << Rect().top;
-}
 
-TEST_F(DraggerTest, MaximisedWindowStaysWhereItIs)
-{
     ShowWindow(window, SW_MAXIMIZE);
     test::PumpPending();
     ASSERT_TRUE(IsZoomed(window));
     EXPECT_EQ(SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(400, 370)), HTCLIENT);
-    EXPECT_EQ(SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window.GetHandle()), MAKELPARAM(HTCAPTION, WM_MOUSEMOVE)),
+    EXPECT_EQ(SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window.GetHandle()),
+                           MAKELPARAM(HTCAPTION, WM_MOUSEMOVE)),
               0);
-
-    RECT before = Rect();
+    before = Rect();
     ASSERT_TRUE(Drag(400, 370, 100, 50));
     test::PumpPending();
     RECT after = Rect();

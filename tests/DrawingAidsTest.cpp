@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "tests/support/TestSupport.h"
 #include "ui/COLORRGB.h"
 #include "ui/CSDC.h"
@@ -13,122 +15,72 @@ namespace {
 const COLORREF Red = RGB(200, 0, 0);
 const COLORREF Blue = RGB(0, 0, 200);
 
-TEST(CSDC, AContextItMadeIsDeletedAndABorrowedOneIsNot)
+TEST(CSDC, OwnedContextsAreDeletedBorrowedOnesRestoredAndMissingWindowsGetNone)
 {
-    HDC made;
+    HDC made, memory;
     {
         CSDC display;
-        made = display;
-        ASSERT_NE(made, nullptr);
-        EXPECT_EQ(GetObjectType(made), static_cast<DWORD>(OBJ_DC));
-    }
-    EXPECT_EQ(GetObjectType(made), 0u);
-
-    HDC memory;
-    {
         CompatibleDC compatible(nullptr);
+        made = display;
         memory = compatible;
-        ASSERT_NE(memory, nullptr);
+        EXPECT_EQ(GetObjectType(made), static_cast<DWORD>(OBJ_DC));
         EXPECT_EQ(GetObjectType(memory), static_cast<DWORD>(OBJ_MEMDC));
     }
-    EXPECT_EQ(GetObjectType(memory), 0u);
+    EXPECT_EQ(GetObjectType(made) + GetObjectType(memory), 0u);
 
-    HDC borrowed = CreateCompatibleDC(nullptr);
-    { CSDC wrapped(borrowed, TRUE); }
-    EXPECT_EQ(GetObjectType(borrowed), static_cast<DWORD>(OBJ_MEMDC));
-    DeleteDC(borrowed);
-}
-
-TEST(CSDC, SavedStateIsRestoredAtTheEnd)
-{
+    // A borrowed context stays; with "save", its state comes back at the end.
     HDC dc = CreateCompatibleDC(nullptr);
     SetTextColor(dc, Red);
-    {
-        CSDC saved(dc, TRUE);
-        SetTextColor(saved, Blue);
-    }
+    { SetTextColor(CSDC(dc, TRUE), Blue); }
+    EXPECT_EQ(GetObjectType(dc), static_cast<DWORD>(OBJ_MEMDC));
     EXPECT_EQ(GetTextColor(dc), Red);
-    {
-        CSDC unsaved(dc, FALSE);
-        SetTextColor(unsaved, Blue);
-    }
+    { SetTextColor(CSDC(dc, FALSE), Blue); }
     EXPECT_EQ(GetTextColor(dc), Blue);
-    // A save level of the caller's own is left in place.
-    int level = SaveDC(dc);
+    int level = SaveDC(dc);  // a save level of the caller's own is left in place
     { CSDC saved(dc, TRUE); }
     EXPECT_TRUE(RestoreDC(dc, level));
     DeleteDC(dc);
-}
 
-TEST(CSDC, WindowContextsOfAMissingWindowStayEmpty)
-{
     HWND gone = CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(gone, nullptr);
-    {
-        ClientDC client(gone);
-        DCWindow whole(gone);
-        EXPECT_TRUE(client.IsReady());
-        EXPECT_TRUE(whole.IsReady());
-        SetTextColor(client, Blue);
-    }
+    EXPECT_TRUE(ClientDC(gone).IsReady() && DCWindow(gone).IsReady());
     DestroyWindow(gone);
-    // Not the display's context in their place.
-    ClientDC client(gone);
-    DCWindow whole(gone);
-    EXPECT_FALSE(client.IsReady());
-    EXPECT_FALSE(whole.IsReady());
+    EXPECT_FALSE(ClientDC(gone).IsReady() || DCWindow(gone).IsReady());  // not the display's in their place
 }
 
-TEST(COLORRGB, ComponentsLieInCOLORREFOrder)
+TEST(COLORRGB, ComponentsLuminosityShadesAndPainting)
 {
     COLORRGB color(RGB(10, 20, 30));
     EXPECT_EQ(sizeof(COLORRGB), sizeof(COLORREF));
-    EXPECT_EQ(color.red, 10);
-    EXPECT_EQ(color.green, 20);
-    EXPECT_EQ(color.blue, 30);
+    EXPECT_TRUE(color.red == 10 && color.green == 20 && color.blue == 30);
     color.blue = 40;
     EXPECT_EQ(static_cast<COLORREF>(color), RGB(10, 20, 40));
-}
-
-TEST(COLORRGB, LuminosityUsesTheColourDialogScale)
-{
-    EXPECT_EQ(COLORRGB(RGB(0, 0, 0)).GetLuminosity(), 0);
-    EXPECT_EQ(COLORRGB(RGB(255, 255, 255)).GetLuminosity(), 240);
-    EXPECT_EQ(COLORRGB(RGB(255, 0, 0)).GetLuminosity(), 120);
-    EXPECT_EQ(COLORRGB(RGB(10, 200, 30)).GetLuminosity(), 99);
-}
-
-TEST(COLORRGB, DarkAndBrightShadesStayInRange)
-{
-    COLORRGB color(RGB(200, 101, 1));
+    // The colour dialog's scale.
+    const std::pair<COLORREF, int> luminosity[] = {
+        {RGB(0, 0, 0), 0}, {RGB(255, 255, 255), 240}, {RGB(255, 0, 0), 120}, {RGB(10, 200, 30), 99}};
+    for (const auto& l : luminosity)
+        EXPECT_EQ(COLORRGB(l.first).GetLuminosity(), l.second);
+    // Shades stay in range.
+    color = COLORRGB(RGB(200, 101, 1));
     color.MakeDark();
     EXPECT_EQ(static_cast<COLORREF>(color), RGB(100, 50, 0));
     color.MakeBright();
     EXPECT_EQ(static_cast<COLORREF>(color), RGB(200, 100, 0));
     color.MakeBright();
     EXPECT_EQ(static_cast<COLORREF>(color), RGB(255, 200, 0));
-}
 
-TEST(COLORRGB, PaintRectFillsExactlyItsRectangle)
-{
+    // PaintRect fills exactly its rectangle.
     HDC dc = CreateCompatibleDC(nullptr);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = 8;
-    info.bmiHeader.biHeight = 8;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), 8, 8, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     ASSERT_NE(bitmap, nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
-    COLORRGB(RGB(255, 255, 255)).PaintRect(dc, 0, 0, 8, 8);
+    const COLORREF white = RGB(255, 255, 255);
+    COLORRGB(white).PaintRect(dc, 0, 0, 8, 8);
     EXPECT_TRUE(COLORRGB(Red).PaintRect(dc, 2, 3, 3, 2));
-    EXPECT_EQ(GetPixel(dc, 2, 3), Red);
-    EXPECT_EQ(GetPixel(dc, 4, 4), Red);
-    EXPECT_EQ(GetPixel(dc, 5, 4), RGB(255, 255, 255));
-    EXPECT_EQ(GetPixel(dc, 4, 5), RGB(255, 255, 255));
-    EXPECT_EQ(GetPixel(dc, 1, 3), RGB(255, 255, 255));
+    EXPECT_TRUE(GetPixel(dc, 2, 3) == Red && GetPixel(dc, 4, 4) == Red);
+    EXPECT_TRUE(GetPixel(dc, 5, 4) == white && GetPixel(dc, 4, 5) == white && GetPixel(dc, 1, 3) == white);
     EXPECT_FALSE(COLORRGB(Red).PaintRect(nullptr, 0, 0, 1, 1));
     SelectObject(dc, old);
     DeleteObject(bitmap);

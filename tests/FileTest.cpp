@@ -88,14 +88,14 @@ TEST_F(FileTest, TextFilesByByteOrderMark)
     // Writing: the mark, the text without terminator, and the file cut after it.
     std::wstring out = Path(L"out.txt");
     Put(out, std::string(64, 'x'));
-    ASSERT_TRUE(CSFile::WriteText(out.c_str(), L"AB", TextFmtUnicode));
-    EXPECT_EQ(Bytes(out), std::string("\xFF\xFE\x41\x00\x42\x00", 6));
-    ASSERT_TRUE(CSFile::WriteText(out.c_str(), L"AB", TextFmtUnicodeBE));
-    EXPECT_EQ(Bytes(out), std::string("\xFE\xFF\x00\x41\x00\x42", 6));
-    ASSERT_TRUE(CSFile::WriteText(out.c_str(), L"\u00E9", TextFmtUtf8));
-    EXPECT_EQ(Bytes(out), "\xEF\xBB\xBF\xC3\xA9");
-    ASSERT_TRUE(CSFile::WriteText(out.c_str(), L"AB", TextFmtAnsi));
-    EXPECT_EQ(Bytes(out), "AB");
+    const std::pair<CSFileTextFmt, std::string> written[] = {
+        {TextFmtUnicode, std::string("\xFF\xFE\x41\x00\x42\x00", 6)},
+        {TextFmtUnicodeBE, std::string("\xFE\xFF\x00\x41\x00\x42", 6)},
+        {TextFmtUtf8, "\xEF\xBB\xBF" "AB"}, {TextFmtAnsi, "AB"}};
+    for (const auto& w : written) {
+        ASSERT_TRUE(CSFile::WriteText(out.c_str(), L"AB", w.first));
+        EXPECT_EQ(Bytes(out), w.second) << w.first;
+    }
 
     // Every Unicode format gives back what was written.
     const wchar_t* sample = L"Gr\u00FC\u00DFe \u65E5\u672C\r\nline two";
@@ -184,22 +184,19 @@ TEST_F(FileTest, CopyRules)
     std::wstring src = Path(L"src.txt"), dst = Path(L"dst.txt"), none = Path(L"none.txt");
     Put(src, "new content");
     Put(dst, "old");
-    EXPECT_TRUE(CSFile::Copy(dst.c_str(), src.c_str(), CSFile::CopyKeepExisting));
-    EXPECT_EQ(Bytes(dst), "old");
-    EXPECT_TRUE(CSFile::Copy(dst.c_str(), src.c_str(), 0));
-    EXPECT_EQ(Bytes(dst), "new content");
+    // Each step in order; a missing source: "create empty" keeps or creates the destination,
+    // else it goes.
+    struct { const std::wstring& from; unsigned flags; const char* result; } const steps[] = {
+        {src, CSFile::CopyKeepExisting, "old"}, {src, 0, "new content"}, {none, CSFile::CopyCreateEmpty, "new content"},
+        {none, 0, nullptr}, {none, CSFile::CopyCreateEmpty, ""},
+    };
+    for (const auto& step : steps) {
+        EXPECT_TRUE(CSFile::Copy(dst.c_str(), step.from.c_str(), step.flags));
+        EXPECT_EQ(CSFile::CanFind(dst.c_str()) ? Bytes(dst) : "<gone>", step.result ? step.result : "<gone>")
+            << step.flags;
+    }
     Put(src, "");
     EXPECT_TRUE(CSFile::Copy(dst.c_str(), src.c_str(), 0));
-    EXPECT_EQ(Bytes(dst), "");
-
-    // A missing source: flag 2 keeps or creates the destination, else it goes.
-    Put(dst, "kept");
-    EXPECT_TRUE(CSFile::Copy(dst.c_str(), none.c_str(), CSFile::CopyCreateEmpty));
-    EXPECT_EQ(Bytes(dst), "kept");
-    EXPECT_TRUE(CSFile::Copy(dst.c_str(), none.c_str(), 0));
-    EXPECT_FALSE(CSFile::CanFind(dst.c_str()));
-    EXPECT_TRUE(CSFile::Copy(dst.c_str(), none.c_str(), CSFile::CopyCreateEmpty));
-    EXPECT_TRUE(CSFile::CanFind(dst.c_str()));
     EXPECT_EQ(CSFile::GetSize64(dst.c_str()), 0u);
 }
 
@@ -386,8 +383,7 @@ TEST_F(FileTest, AttributesWritabilityAndWiping)
     EXPECT_FALSE(CSFile::CanFind(path.c_str()));
     EXPECT_FALSE(CSFile::WipeDelete(path.c_str()));
 
-    EXPECT_TRUE(IsFileSysUNC(L"NTFS"));
-    EXPECT_FALSE(IsFileSysUNC(L"FAT32"));
+    EXPECT_TRUE(IsFileSysUNC(L"NTFS") && !IsFileSysUNC(L"FAT32"));
     wchar_t fs[4] = {};
     GetFileSysName(dir.c_str(), fs, 4);
     EXPECT_LT(wcslen(fs), 4u);

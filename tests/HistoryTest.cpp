@@ -284,12 +284,33 @@ TEST_F(History, TheBoxShowsTheHistoryInOrderAndOkPutsTheTextFirst)
     EXPECT_EQ(shown, (std::vector<std::wstring>{L"c.jpg", L"b.jpg", L"a.jpg", CSHistCB::pszClearListCmd}));
     EXPECT_EQ(editText, L"c.jpg");
     EXPECT_EQ(Read(), Layout(15, {L"B.JPG", L"c.jpg", L"a.jpg"}));
+
+    // An empty history offers no clear command; a plain box none at all, and picking its last
+    // item is just a choice.
+    Write(Layout(15, {}));
+    HistoryDlg empty(CSHistCB::OptClearCmd), plain(0);
+    int count = -1;
+    empty.script = [&](ScriptedDlg& d) {
+        count = empty.box.GetCount();
+        d.CloseDialog(IDCANCEL, -1);
+    };
+    empty.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
+    EXPECT_EQ(count, 0);
+    Write(Layout(15, {L"a.jpg"}));
+    plain.script = [&](ScriptedDlg& d) {
+        shown = plain.Items();
+        plain.PickLast();
+        d.CloseDialog(IDCANCEL, -1);
+    };
+    test::BoxAnswerer never(IDYES);
+    plain.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
+    EXPECT_EQ(shown, std::vector<std::wstring>{L"a.jpg"});
+    EXPECT_EQ(never.count, 0);
 }
 
-TEST_F(History, ClearingAsksFirstAndNoLeavesEverything)
+TEST_F(History, ClearingAsksFirstNoLeavesEverythingYesEmptiesTheBox)
 {
     Write(Layout(15, {L"c.jpg", L"b.jpg"}));
-    test::BoxAnswerer answer(IDNO);
     HistoryDlg dlg(CSHistCB::OptClearCmd);
     std::vector<std::wstring> after;
     std::wstring editText;
@@ -304,68 +325,35 @@ TEST_F(History, ClearingAsksFirstAndNoLeavesEverything)
         after = dlg.Items();
         d.CloseDialog(IDCANCEL, -1);
     };
-    dlg.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
-    EXPECT_EQ(answer.count, 1);
-    EXPECT_EQ(answer.text, L"Are you sure you want to clear the history list?");
-    EXPECT_EQ(answer.owner, dialogWindow);
+    {
+        test::BoxAnswerer answer(IDNO);
+        dlg.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
+        EXPECT_EQ(answer.count, 1);
+        EXPECT_EQ(answer.text, L"Are you sure you want to clear the history list?");
+        EXPECT_EQ(answer.owner, dialogWindow);
+    }
     EXPECT_EQ(editText, L"c.jpg");
     EXPECT_EQ(after, (std::vector<std::wstring>{L"c.jpg", L"b.jpg", CSHistCB::pszClearListCmd}));
     EXPECT_EQ(Read(), Layout(15, {L"c.jpg", L"b.jpg"}));
-}
 
-TEST_F(History, ClearingWithYesEmptiesTheBoxAndCanStoreAtOnce)
-{
-    Write(Layout(15, {L"c.jpg", L"b.jpg"}));
+    // Yes: the box empties and, with the second option, the history is stored at once;
+    // without it nothing is written until OK.
     test::BoxAnswerer answer(IDYES);
-    HistoryDlg dlg(CSHistCB::OptClearCmd | CSHistCB::OptStoreOnClear);
-    int itemsAfter = -1;
-    Bytes storedAtOnce;
-    dlg.script = [&](ScriptedDlg& d) {
-        dlg.box.SetText(L"");
-        dlg.PickLast();
-        itemsAfter = dlg.box.GetCount();
-        storedAtOnce = Read();
-        d.CloseDialog(IDCANCEL, -1);
-    };
-    dlg.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
-    EXPECT_EQ(answer.count, 1);
-    EXPECT_EQ(itemsAfter, 0);
-    EXPECT_EQ(storedAtOnce, Layout(15, {}));
-
-    // Without the second option nothing is written until OK.
-    Write(Layout(15, {L"c.jpg"}));
-    HistoryDlg later(CSHistCB::OptClearCmd);
-    later.script = [&](ScriptedDlg& d) {
-        later.PickLast();
-        storedAtOnce = Read();
-        d.CloseDialog(IDCANCEL, -1);
-    };
-    later.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
-    EXPECT_EQ(storedAtOnce, Layout(15, {L"c.jpg"}));
-}
-
-TEST_F(History, AnEmptyHistoryOffersNoClearCommandAndPlainBoxesNone)
-{
-    HistoryDlg empty(CSHistCB::OptClearCmd);
-    int count = -1;
-    empty.script = [&](ScriptedDlg& d) {
-        count = empty.box.GetCount();
-        d.CloseDialog(IDCANCEL, -1);
-    };
-    empty.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
-    EXPECT_EQ(count, 0);
-
-    Write(Layout(15, {L"a.jpg"}));
-    HistoryDlg plain(0);
-    std::vector<std::wstring> items;
-    plain.script = [&](ScriptedDlg& d) {
-        items = plain.Items();
-        // Without the command, picking the last item is just a choice.
-        plain.PickLast();
-        d.CloseDialog(IDCANCEL, -1);
-    };
-    test::BoxAnswerer never(IDYES);
-    plain.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
-    EXPECT_EQ(items, std::vector<std::wstring>{L"a.jpg"});
-    EXPECT_EQ(never.count, 0);
+    for (DWORD storeOnClear : {static_cast<DWORD>(CSHistCB::OptStoreOnClear), 0ul}) {
+        Write(Layout(15, {L"c.jpg", L"b.jpg"}));
+        HistoryDlg clear(CSHistCB::OptClearCmd | storeOnClear);
+        int itemsAfter = -1;
+        Bytes stored;
+        clear.script = [&](ScriptedDlg& d) {
+            clear.box.SetText(L"");
+            clear.PickLast();
+            itemsAfter = clear.box.GetCount();
+            stored = Read();
+            d.CloseDialog(IDCANCEL, -1);
+        };
+        clear.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
+        EXPECT_EQ(itemsAfter, 0);
+        EXPECT_EQ(stored, storeOnClear ? Layout(15, {}) : Layout(15, {L"c.jpg", L"b.jpg"}));
+    }
+    EXPECT_EQ(answer.count, 2);
 }

@@ -178,73 +178,48 @@ const IconCase kIcons[] = {
 
 class LibraryIcon : public testing::TestWithParam<IconCase> {};
 
-TEST_P(LibraryIcon, HoldsExactlyItsSizesAndColourDepths)
+TEST_P(LibraryIcon, HoldsExactlyItsSizesAndDepthsWellFormedAndPickedBySize)
 {
     const IconCase& c = GetParam();
     std::string group = ResourceBytes(Library(), RT_GROUP_ICON, c.id);
-    ASSERT_FALSE(group.empty()) << "no icon " << c.id;
     std::vector<GroupEntry> entries = GroupEntries(group);
-    ASSERT_FALSE(entries.empty());
+    ASSERT_FALSE(entries.empty()) << "no icon " << c.id;
     EXPECT_EQ(entries.size(), c.images.size()) << "an image is listed twice";
     EXPECT_EQ(Contents(entries), c.images);
     for (const GroupEntry& e : entries) {
-        EXPECT_EQ(e.height, e.width);
-        EXPECT_EQ(e.planes, 1);
-        EXPECT_EQ(e.colorCount, e.bitCount == 4 ? 16 : 0);
-    }
-}
-
-TEST_P(LibraryIcon, EveryImageIsWellFormed)
-{
-    const IconCase& c = GetParam();
-    for (const GroupEntry& e : GroupEntries(ResourceBytes(Library(), RT_GROUP_ICON, c.id))) {
         SCOPED_TRACE(testing::Message() << "icon " << c.id << ", " << int(e.width) << " pixels, " << e.bitCount << " bits");
+        EXPECT_TRUE(e.height == e.width && e.planes == 1 && e.colorCount == (e.bitCount == 4 ? 16 : 0));
         std::string data = ResourceBytes(Library(), RT_ICON, e.id);
-        ASSERT_FALSE(data.empty());
         EXPECT_EQ(data.size(), e.bytesInRes);
         IconImage image;
         ASSERT_TRUE(ParseImage(data, e.width, e.bitCount, image));
         if (e.bitCount == 4) {
             ASSERT_EQ(image.palette.size(), 16u);
-            for (int i = 0; i < 16; ++i) {
+            for (int i = 0; i < 16; ++i)
                 EXPECT_EQ(memcmp(&image.palette[i], &kStandard16[i], 3), 0) << "palette entry " << i;
-            }
         }
         int size = e.width, transparent = 0, opaque = 0;
         for (int y = 0; y < size; ++y) {
             for (int x = 0; x < size; ++x) {
                 RGBQUAD q = image.Colour(x, y);
                 bool black = q.rgbRed == 0 && q.rgbGreen == 0 && q.rgbBlue == 0;
-                if (image.Transparent(x, y)) {
-                    ++transparent;
-                    // Where the mask lets the ground through, the colour is XORed onto it: anything but black
-                    // would show. A 32-bit image is drawn by its alpha instead, and keeps the colour of a
-                    // faint edge; only where it is wholly transparent must it be black as well.
-                    if (e.bitCount != 32) {
-                        EXPECT_TRUE(black) << "at " << x << "," << y;
-                    } else {
-                        EXPECT_TRUE(q.rgbReserved < 128 && (q.rgbReserved > 0 || black)) << "at " << x << "," << y;
-                    }
-                } else {
-                    ++opaque;
-                    if (e.bitCount == 32) {
-                        EXPECT_GE(q.rgbReserved, 128) << "at " << x << "," << y;
-                    }
-                }
+                bool see = image.Transparent(x, y);
+                transparent += see;
+                opaque += !see;
+                // Where the mask lets the ground through, the colour is XORed onto it: anything but
+                // black would show. A 32-bit image is drawn by its alpha instead, and keeps the colour
+                // of a faint edge; only where it is wholly transparent must it be black as well.
+                bool sound = !see ? e.bitCount != 32 || q.rgbReserved >= 128
+                                  : e.bitCount != 32 ? black : q.rgbReserved < 128 && (q.rgbReserved > 0 || black);
+                EXPECT_TRUE(sound) << "at " << x << "," << y << (see ? ", transparent" : ", opaque");
             }
         }
         // Every drawing is a shape on a transparent ground, never an empty or a full square.
         EXPECT_GT(transparent, 0);
         EXPECT_GT(opaque, size * size / 3);
     }
-}
 
-TEST_P(LibraryIcon, SystemPicksTheImageOfEachSize)
-{
-    const IconCase& c = GetParam();
-    std::string group = ResourceBytes(Library(), RT_GROUP_ICON, c.id);
-    std::vector<GroupEntry> entries = GroupEntries(group);
-    ASSERT_FALSE(entries.empty());
+    // The system picks the image of each size, and loads it at that size.
     std::set<int> sizes;
     for (const SizeAndBits& image : c.images)
         sizes.insert(image.first);
@@ -254,7 +229,6 @@ TEST_P(LibraryIcon, SystemPicksTheImageOfEachSize)
         auto entry = std::find_if(entries.begin(), entries.end(), [&](const GroupEntry& e) { return e.id == chosen; });
         ASSERT_NE(entry, entries.end());
         EXPECT_EQ(entry->width, size);
-
         HICON icon = static_cast<HICON>(LoadImageW(Library(), MAKEINTRESOURCEW(c.id), IMAGE_ICON, size, size, 0));
         ASSERT_NE(icon, nullptr);
         ICONINFO info = {};
@@ -262,8 +236,7 @@ TEST_P(LibraryIcon, SystemPicksTheImageOfEachSize)
         BITMAP bitmap = {};
         GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
         EXPECT_EQ(bitmap.bmWidth, size);
-        if (info.hbmColor)
-            DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmColor);
         DeleteObject(info.hbmMask);
         DestroyIcon(icon);
     }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/CSImageList.h"
 #include "ui/CSMenu.h"
@@ -41,20 +42,11 @@ std::string MenuOwner::keys;
 
 TEST(Menu, OwnsOnlyWhatItCreates)
 {
-    HMENU borrowed = CreatePopupMenu();
-    {
-        CSMenu menu(borrowed, TRUE);
-        menu.AppendItem(1, L"One");
-    }
-    EXPECT_TRUE(IsMenu(borrowed));
-    {
-        CSMenu menu;
-        menu.Attach(borrowed);
-    }
+    HMENU borrowed = CreatePopupMenu(), made = nullptr;
+    CSMenu(borrowed, TRUE).AppendItem(1, L"One");
+    CSMenu().Attach(borrowed);
     EXPECT_TRUE(IsMenu(borrowed));
     DestroyMenu(borrowed);
-
-    HMENU made = nullptr;
     {
         CSMenu menu;
         ASSERT_TRUE(menu.CreatePopup());
@@ -63,7 +55,6 @@ TEST(Menu, OwnsOnlyWhatItCreates)
         EXPECT_EQ(menu.GetCount(), 1);
     }
     EXPECT_FALSE(IsMenu(made));
-
     CSMenu detached;
     detached.CreatePopup();
     HMENU kept = detached.Detach();
@@ -72,7 +63,7 @@ TEST(Menu, OwnsOnlyWhatItCreates)
     DestroyMenu(kept);
 }
 
-TEST(Menu, LongMenusBreakIntoColumns)
+TEST(Menu, LongMenusBreakIntoColumnsAndItemsAreFoundByText)
 {
     CSMenu menu;
     ASSERT_TRUE(menu.CreatePopup());
@@ -80,17 +71,14 @@ TEST(Menu, LongMenusBreakIntoColumns)
         menu.AppendItem(static_cast<UINT>(100 + i), (L"Item " + std::to_wstring(i)).c_str());
     menu.InsertBreaks(10, FALSE);
     ASSERT_EQ(menu.GetCount(), 27);
-    int breaks = 0;
+    std::vector<int> breaks;
     for (int pos = 0; pos < menu.GetCount(); ++pos) {
-        UINT type = TypeAt(menu, pos);
-        if (type & MFT_MENUBREAK) {
-            ++breaks;
-            EXPECT_TRUE(type & MFT_SEPARATOR) << pos;
-            EXPECT_TRUE(pos == 10 || pos == 20) << pos;
+        if (TypeAt(menu, pos) & MFT_MENUBREAK) {
+            breaks.push_back(pos);
+            EXPECT_TRUE(TypeAt(menu, pos) & MFT_SEPARATOR) << pos;
         }
     }
-    EXPECT_EQ(breaks, 2);
-
+    EXPECT_EQ(breaks, (std::vector<int>{10, 20}));
     // A short menu is left alone; a bar break marks the column with a line.
     CSMenu shortMenu;
     shortMenu.CreatePopup();
@@ -101,24 +89,18 @@ TEST(Menu, LongMenusBreakIntoColumns)
     shortMenu.AppendItem(6, L"y");
     shortMenu.InsertBreaks(3, TRUE);
     EXPECT_TRUE(TypeAt(shortMenu, 3) & MFT_MENUBARBREAK);
-}
 
-TEST(Menu, FindsItemsByTextAndKeepsTheirStates)
-{
-    CSMenu menu;
-    menu.CreatePopup();
+    menu.DeleteAll();
+    EXPECT_EQ(menu.GetCount(), 0);
     menu.AppendItem(113, L"&Open");
     menu.AppendSeparator();
     menu.AppendItem(110, L"Configure");
     menu.AppendItem(111, L"Exit", TRUE);
     EXPECT_EQ(menu.FindStrPos(L"configure"), 2);
     EXPECT_EQ(menu.FindStrID(L"EXIT"), 111);
-    EXPECT_EQ(menu.FindStrPos(L"About"), -1);
-    EXPECT_EQ(menu.FindStrID(nullptr), -1);
-
+    EXPECT_EQ(menu.FindStrPos(L"About") + menu.FindStrID(nullptr), -2);
     EXPECT_TRUE(menu.SetDefaultByID(113));
-    EXPECT_EQ(menu.GetDefaultID(), 113);
-    EXPECT_EQ(menu.GetDefaultPos(), 0);
+    EXPECT_TRUE(menu.GetDefaultID() == 113 && menu.GetDefaultPos() == 0);
     EXPECT_EQ(menu.CheckItemByID(110, TRUE), static_cast<DWORD>(MF_UNCHECKED));
     EXPECT_EQ(menu.CheckItemByID(110, FALSE), static_cast<DWORD>(MF_CHECKED));
     EXPECT_TRUE(GetMenuState(menu, 111, MF_BYCOMMAND) & MF_GRAYED);
@@ -127,8 +109,6 @@ TEST(Menu, FindsItemsByTextAndKeepsTheirStates)
     wchar_t text[4] = {L'?', L'?', L'?', L'?'};
     EXPECT_EQ(menu.GetStrByID(110, text, 4), 3);  // cut to fit, terminated
     EXPECT_STREQ(text, L"Con");
-    menu.DeleteAll();
-    EXPECT_EQ(menu.GetCount(), 0);
 }
 
 TEST(Menu, TrackingReturnsTheChosenCommand)

@@ -14,23 +14,20 @@
 
 namespace {
 
-HMODULE Library()
+const BYTE* Base()
 {
-    return GetModuleHandleW(L"GLMBX32.DLL");
+    return reinterpret_cast<const BYTE*>(GetModuleHandleW(L"GLMBX32.DLL"));
 }
 
-const IMAGE_NT_HEADERS* Headers(HMODULE module)
+const IMAGE_NT_HEADERS* Headers()
 {
-    auto* base = reinterpret_cast<const BYTE*>(module);
-    auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    return reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    return reinterpret_cast<const IMAGE_NT_HEADERS*>(Base() + reinterpret_cast<const IMAGE_DOS_HEADER*>(Base())->e_lfanew);
 }
 
-const IMAGE_SECTION_HEADER* Section(HMODULE module, const char* name)
+const IMAGE_SECTION_HEADER* Section(const char* name)
 {
-    const IMAGE_NT_HEADERS* nt = Headers(module);
-    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
-    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(Headers());
+    for (WORD i = 0; i < Headers()->FileHeader.NumberOfSections; ++i, ++section) {
         if (strncmp(reinterpret_cast<const char*>(section->Name), name, IMAGE_SIZEOF_SHORT_NAME) == 0)
             return section;
     }
@@ -39,63 +36,45 @@ const IMAGE_SECTION_HEADER* Section(HMODULE module, const char* name)
 
 } // namespace
 
-TEST(Module, SharedSectionIsExactlyTheSharedData)
+TEST(Module, SharedSectionsExportsAndImports)
 {
-    HMODULE module = Library();
-    ASSERT_NE(module, nullptr);
-    EXPECT_EQ(Headers(module)->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
-
-    const IMAGE_SECTION_HEADER* sdata = Section(module, ".SDATA");
-    ASSERT_NE(sdata, nullptr);
-    EXPECT_EQ(sdata->Misc.VirtualSize, 640u);
+    ASSERT_NE(Base(), nullptr);
+    EXPECT_EQ(Headers()->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
     const DWORD rws = IMAGE_SCN_MEM_READ | IMAGE_SCN_MEM_WRITE | IMAGE_SCN_MEM_SHARED;
+    const IMAGE_SECTION_HEADER *sdata = Section(".SDATA"), *sicon = Section(".SICON");
+    ASSERT_TRUE(sdata && sicon);
+    EXPECT_EQ(sdata->Misc.VirtualSize, 640u);
     EXPECT_EQ(sdata->Characteristics & rws, rws);
-    EXPECT_EQ(reinterpret_cast<const BYTE*>(module) + sdata->VirtualAddress,
-              reinterpret_cast<const BYTE*>(GetSharedData()));
-
-    const IMAGE_SECTION_HEADER* sicon = Section(module, ".SICON");
-    ASSERT_NE(sicon, nullptr);
     EXPECT_EQ(sicon->Characteristics & rws, rws);
+    EXPECT_EQ(Base() + sdata->VirtualAddress, reinterpret_cast<const BYTE*>(GetSharedData()));
 
-    // The exported start-dialog handle is the field at offset 12 of the shared section.
-    void* exported = reinterpret_cast<void*>(GetProcAddress(module, "hwndDlgMain"));
-    EXPECT_EQ(exported, &GetSharedData()->hwndDlgMain);
-    EXPECT_EQ(reinterpret_cast<BYTE*>(exported) - reinterpret_cast<BYTE*>(GetSharedData()), 12);
-}
-
-TEST(Module, ExportsEntryPointsAndDataUnderPlainNames)
-{
-    HMODULE module = Library();
+    // Entry points and data under plain names; the exported start-dialog handle is the shared one.
+    HMODULE module = GetModuleHandleW(L"GLMBX32.DLL");
     for (const char* name : {"DoGlimpsebox", "RunTB_Icon", "DoCheckForUpdatesAuto", "hiDLL", "hwndDlgMain"})
         EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
+    EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(module, "hwndDlgMain")), &GetSharedData()->hwndDlgMain);
     EXPECT_EQ(hiDLL, module);
     // The class library goes out under its C++ names.
     EXPECT_NE(GetProcAddress(module, "_ZN6CSList7AddTailEPv"), nullptr);
     EXPECT_NE(GetProcAddress(module, "_ZN5CSBufC1Ej"), nullptr);
-}
 
-TEST(Module, ImportsSystemLibrariesOnly)
-{
-    HMODULE module = Library();
-    const IMAGE_NT_HEADERS* nt = Headers(module);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    const IMAGE_DATA_DIRECTORY& dir = Headers()->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     ASSERT_NE(dir.VirtualAddress, 0u);
-    auto* base = reinterpret_cast<const BYTE*>(module);
     const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "shell32.dll",
                                           "ole32.dll", "oleaut32.dll", "advapi32.dll", "comdlg32.dll",
                                           "wininet.dll", "shlwapi.dll", "msvcrt.dll", "version.dll"};
     int count = 0;
-    for (auto* desc = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); desc->Name; ++desc) {
-        std::string name = reinterpret_cast<const char*>(base + desc->Name);
+    for (auto* desc = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(Base() + dir.VirtualAddress); desc->Name;
+         ++desc, ++count) {
+        std::string name = reinterpret_cast<const char*>(Base() + desc->Name);
         for (char& c : name)
             c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
         EXPECT_TRUE(system.count(name)) << "imports " << name;
-        ++count;
     }
     EXPECT_GT(count, 0);
 }
 
-TEST(Module, ProcessObjectsAndIdentityAtLoad)
+TEST(Module, ProcessObjectsIdentityAndTheRequestArea)
 {
     // Every process opens the same auto-reset event by name.
     HANDLE event = GetSubclassEvent();
@@ -106,13 +85,10 @@ TEST(Module, ProcessObjectsAndIdentityAtLoad)
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);  // auto-reset: one wait only
     CloseHandle(same);
-
     EXPECT_STREQ(GetProductInfo()->GetAppRootKey(), L"HKCU\\Software\\Corvantrix\\Glimpsebox");
     EXPECT_EQ(ProductInfo::GetMyMessage(), RegisterWindowMessageW(L"CorvantrixMessage"));
-}
 
-TEST(Module, ResetClearsTheRequestAreaOnly)
-{
+    // A reset clears the request area only.
     SharedData* s = GetSharedData();
     SharedData saved = *s;
     s->hwndProgman = reinterpret_cast<HWND>(0x1111);
@@ -139,10 +115,9 @@ TEST(EntryPoints, UpdateSwitchAndTrayRole)
 {
     EXPECT_EQ(DoCheckForUpdatesAuto(L"/CHECK4UPDATES"), 1);
     EXPECT_EQ(DoCheckForUpdatesAuto(L"\"C:\\x y\\Glimpsebox.exe\" -check4updates"), 1);
-    EXPECT_EQ(DoCheckForUpdatesAuto(L"/TB+"), 0);
-    EXPECT_EQ(DoCheckForUpdatesAuto(L"/CHECK4UPDATESNOW"), 0);
-    EXPECT_EQ(DoCheckForUpdatesAuto(nullptr), 0);
-
+    EXPECT_EQ(DoCheckForUpdatesAuto(L"/TB+") + DoCheckForUpdatesAuto(L"/CHECK4UPDATESNOW") +
+                  DoCheckForUpdatesAuto(nullptr),
+              0);
     // With no tray running, a close request does nothing.
     ASSERT_EQ(FindWindowW(GLIMPSEBOX_TRAY_CLASS, nullptr), nullptr);
     EXPECT_EQ(RunTB_Icon(0, GetModuleHandleW(nullptr), nullptr, SW_SHOW), 0);

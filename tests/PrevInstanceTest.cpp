@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/Entry.h"
@@ -36,13 +37,12 @@ public:
         std::string ready;
         if (!WaitForLine("ready ", &ready))
             return false;
-        main = Window(ready, "main");
-        dialog = Window(ready, "dialog");
-        twin = Window(ready, "twin");
-        other = Window(ready, "other");
-        plain = Window(ready, "plain");
-        if (!main || !dialog || !twin || !other || !plain)
-            return false;
+        const std::pair<HWND*, const char*> windows[] = {
+            {&main, "main"}, {&dialog, "dialog"}, {&twin, "twin"}, {&other, "other"}, {&plain, "plain"}};
+        for (const auto& w : windows) {
+            if (!(*w.first = Window(ready, w.second)))
+                return false;
+        }
         // Settled: the helper has shown its windows and answers from its message loop.
         DWORD_PTR ignored = 0;
         return SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored) != 0;
@@ -68,20 +68,16 @@ public:
         pi = {};
     }
 
-    std::vector<std::string> Lines() const { return test::ReadLogLines(logPath); }
-
     // The lines after the first `from` that start with prefix.
     std::vector<std::string> LinesWith(const std::string& prefix, size_t from = 0) const
     {
         return test::LogLinesWith(logPath, prefix, from);
     }
-
     bool WaitForLine(const std::string& prefix, std::string* line = nullptr, size_t from = 0) const
     {
         return test::WaitForLogLine(logPath, prefix, line, from, 15000);
     }
-
-    size_t Mark() const { return Lines().size(); }
+    size_t Mark() const { return test::ReadLogLines(logPath).size(); }
 
     HWND main = nullptr, dialog = nullptr, twin = nullptr, other = nullptr, plain = nullptr;
     std::wstring className;
@@ -198,16 +194,12 @@ TEST(PrevInstance, DialogIsFoundByItsIdentityOnly)
     EXPECT_EQ(ActivatePrevDlg(142), 1);
     EXPECT_TRUE(first.WaitForLine("activate window=twin", nullptr, mark));
     EXPECT_TRUE(BecomesForeground(first.twin));
-}
 
-TEST(PrevInstance, MinimisedDialogComesBackRestored)
-{
-    EarlierInstance first(L"GlmbxTestInstanceD");
-    ASSERT_TRUE(first.Start());
+    // A minimised dialog is restored by the instance before it answers.
     ShowWindow(first.dialog, SW_MINIMIZE);
     ASSERT_TRUE(IsIconic(first.dialog));
     EXPECT_EQ(ActivatePrevDlg(141), 1);
-    EXPECT_FALSE(IsIconic(first.dialog));  // restored by the instance before it answered
+    EXPECT_FALSE(IsIconic(first.dialog));
     EXPECT_TRUE(BecomesForeground(first.dialog));
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -133,19 +134,13 @@ TEST(ProductInfo, EverySlotThroughTheExportedObject)
     EXPECT_STREQ(title, L"Glimpsebox XP Edition 1.11");
 
     EXPECT_STREQ(GetProductInfo()->GetRegTM(), L"[TM]");
-}
-
-TEST(ProductInfo, LongTitleIsCutToTheBuffer)
-{
-    ProductInfo* product = GetProductInfo();
-    wchar_t title[10];
+    // The long title is cut to the buffer.
     wmemset(title, L'#', 10);
-    product->MakeTitleLong(title, 10);
-    EXPECT_STREQ(title, L"Glimpsebo");
+    EXPECT_STREQ(slots->Slot23(title, 10), L"Glimpsebo");
     title[0] = L'#';
-    product->MakeTitleLong(title, 0);
+    slots->Slot23(title, 0);
     EXPECT_EQ(title[0], L'#');
-    EXPECT_EQ(product->MakeTitleLong(nullptr, 10), nullptr);
+    EXPECT_EQ(slots->Slot23(nullptr, 10), nullptr);
 }
 
 TEST(ProductInfo, RootKeyPrecedence)
@@ -244,76 +239,35 @@ TEST(ProductInfo, LauncherRegistersThroughPlainExports)
     destroy(nullptr);
 }
 
-TEST(ProductInfo, ConvertResourceId)
+TEST(ProductInfo, ResourceNumbersAndVersions)
 {
-    HINSTANCE instance = nullptr;
-    int id = -101;
-    ProductInfo::ConvertResourceId(id, instance);
-    EXPECT_EQ(id, 101);
-    EXPECT_EQ(instance, hiDLL);
-
-    // Positive: the current host's module, the library's when there is none.
-    instance = nullptr;
-    id = 5;
-    ProductInfo::ConvertResourceId(id, instance);
-    EXPECT_EQ(id, 5);
-    EXPECT_EQ(instance, hiDLL);
-    {
-        AppInstance host(GetModuleHandleW(nullptr), nullptr);
-        instance = nullptr;
-        id = 5;
+    // Negative: the library's; positive: the current host's module, the library's when there is
+    // none; zero: nothing; a given module is kept.
+    const HINSTANCE exe = GetModuleHandleW(nullptr), user32 = GetModuleHandleW(L"user32.dll");
+    struct { int id; HINSTANCE given; bool host; int idAfter; HINSTANCE after; } const cases[] = {
+        {-101, nullptr, false, 101, hiDLL}, {5, nullptr, false, 5, hiDLL}, {5, nullptr, true, 5, exe},
+        {0, nullptr, false, 0, nullptr}, {-7, user32, false, 7, user32}, {INT_MIN, nullptr, false, INT_MIN, hiDLL},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<AppInstance> host(c.host ? new AppInstance(exe, nullptr) : nullptr);
+        int id = c.id;
+        HINSTANCE instance = c.given;
         ProductInfo::ConvertResourceId(id, instance);
-        EXPECT_EQ(id, 5);
-        EXPECT_EQ(instance, GetModuleHandleW(nullptr));
+        EXPECT_EQ(instance, c.after) << c.id;
+        EXPECT_TRUE(c.id == INT_MIN || id == c.idAfter) << c.id;
     }
 
-    // Zero leaves both alone.
-    instance = nullptr;
-    id = 0;
-    ProductInfo::ConvertResourceId(id, instance);
-    EXPECT_EQ(id, 0);
-    EXPECT_EQ(instance, nullptr);
-
-    // A given module is kept; the number still comes back positive.
-    HINSTANCE given = GetModuleHandleW(L"user32.dll");
-    instance = given;
-    id = -7;
-    ProductInfo::ConvertResourceId(id, instance);
-    EXPECT_EQ(id, 7);
-    EXPECT_EQ(instance, given);
-
-    instance = nullptr;
-    id = INT_MIN;
-    ProductInfo::ConvertResourceId(id, instance);
-    EXPECT_EQ(instance, hiDLL);
-}
-
-TEST(ProductInfo, IsSameVersion)
-{
+    // The same version or an older one, with or without leading letters; fewer parts sort
+    // before, more parts after; no digits at all is nothing newer.
     ProductInfo* product = GetProductInfo();
-    // Equal, with or without leading letters, in any case.
-    EXPECT_TRUE(product->IsSameVersion(L"1.11"));
-    EXPECT_TRUE(product->IsSameVersion(L"v1.11"));
-    EXPECT_TRUE(product->IsSameVersion(L"Version 1.11"));
-    // Older.
-    EXPECT_TRUE(product->IsSameVersion(L"1.10"));
-    EXPECT_TRUE(product->IsSameVersion(L"V1.09"));
-    EXPECT_TRUE(product->IsSameVersion(L"0.99"));
-    // Newer.
-    EXPECT_FALSE(product->IsSameVersion(L"1.12"));
-    EXPECT_FALSE(product->IsSameVersion(L"v2"));
-    EXPECT_FALSE(product->IsSameVersion(L"1.11b"));
-    // Fewer parts sort before, more parts after.
-    EXPECT_TRUE(product->IsSameVersion(L"1"));
-    EXPECT_TRUE(product->IsSameVersion(L"1.1"));
-    EXPECT_FALSE(product->IsSameVersion(L"1.11.1"));
-    // No digits at all: nothing newer.
-    EXPECT_TRUE(product->IsSameVersion(L"beta"));
-    EXPECT_TRUE(product->IsSameVersion(L""));
-    EXPECT_TRUE(product->IsSameVersion(nullptr));
+    for (const wchar_t* same : {L"1.11", L"v1.11", L"Version 1.11", L"1.10", L"V1.09", L"0.99", L"1", L"1.1", L"beta",
+                                L"", static_cast<const wchar_t*>(nullptr)})
+        EXPECT_TRUE(product->IsSameVersion(same)) << (same ? test::ToUtf8(same) : "null");
+    for (const wchar_t* newer : {L"1.12", L"v2", L"1.11b", L"1.11.1"})
+        EXPECT_FALSE(product->IsSameVersion(newer)) << test::ToUtf8(newer);
 }
 
-TEST(ProductInfo, MyMessageIsSentPostedAndBroadcast)
+TEST(ProductInfo, MyMessageIsSentPostedAndBroadcastAndShutDownAsksEveryWindowToClose)
 {
     MyMessageRecorder recorder;
     ASSERT_NE(recorder.hwnd, nullptr);
@@ -335,13 +289,10 @@ TEST(ProductInfo, MyMessageIsSentPostedAndBroadcast)
     EXPECT_FALSE(ProductInfo::PostMyMessage(nullptr, MyMsgClose, 1192));
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, id, id, PM_NOREMOVE));
-}
 
-TEST(ProductInfo, ShutDownAsksEveryWindowToClose)
-{
-    MyMessageRecorder recorder;
+    recorder.received.clear();
     GetProductInfo()->ShutDownMyModules(nullptr, nullptr, 0);
     test::PumpUntil([&] { return recorder.received.size() >= 2; }, 5000);
-    std::vector<std::pair<WPARAM, LPARAM>> expected = {{MyMsgClose, 1192}, {MyMsgShutDown, 1192}};
+    expected = {{MyMsgClose, 1192}, {MyMsgShutDown, 1192}};
     EXPECT_EQ(recorder.received, expected);
 }

@@ -20,102 +20,107 @@ using test::GuardedBuffer;
 
 namespace {
 
-static_assert(!std::is_copy_constructible<RegKey>::value, "one owner per key");
-static_assert(!std::is_copy_assignable<RegKey>::value, "one owner per key");
+static_assert(!std::is_copy_constructible<RegKey>::value && !std::is_copy_assignable<RegKey>::value,
+              "one owner per key");
 
-// Raw registry access that does not go through RegKey, to check what it really did.
-struct Raw {
-    static HKEY Open(const std::wstring& sub, REGSAM access = KEY_READ)
-    {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, sub.c_str(), 0, access, &key) != ERROR_SUCCESS)
-            return nullptr;
-        return key;
+const DWORD Missing = static_cast<DWORD>(-1);
+
+// Raw registry access below HKCU that does not go through RegKey, to check what it really did.
+HKEY RawOpen(const std::wstring& sub, REGSAM access = KEY_READ)
+{
+    HKEY key = nullptr;
+    return RegOpenKeyExW(HKEY_CURRENT_USER, sub.c_str(), 0, access, &key) == ERROR_SUCCESS ? key : nullptr;
+}
+
+bool Exists(const std::wstring& sub)
+{
+    HKEY key = RawOpen(sub);
+    if (key)
+        RegCloseKey(key);
+    return key != nullptr;
+}
+
+void RawSet(const std::wstring& sub, const wchar_t* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void RawDword(const std::wstring& sub, const wchar_t* name, DWORD value)
+{
+    RawSet(sub, name, REG_DWORD, &value, 4);
+}
+
+// Type and bytes of a value; type Missing when there is none.
+std::pair<DWORD, std::vector<BYTE>> RawGet(const std::wstring& sub, const wchar_t* name)
+{
+    std::pair<DWORD, std::vector<BYTE>> result(Missing, {});
+    HKEY key = RawOpen(sub);
+    DWORD size = 0;
+    if (key && RegQueryValueExW(key, name, nullptr, &result.first, nullptr, &size) == ERROR_SUCCESS) {
+        result.second.resize(size);
+        RegQueryValueExW(key, name, nullptr, &result.first, size ? result.second.data() : nullptr, &size);
+    } else {
+        result.first = Missing;
     }
-    static bool Exists(const std::wstring& sub)
-    {
-        HKEY key = Open(sub);
-        if (key)
-            RegCloseKey(key);
-        return key != nullptr;
+    if (key)
+        RegCloseKey(key);
+    return result;
+}
+
+bool HasValue(const std::wstring& sub, const wchar_t* name)
+{
+    return RawGet(sub, name).first != Missing;
+}
+
+// Every key and value below a key, as "path|name" -> "type:bytes", for comparing trees.
+void Dump(HKEY key, const std::wstring& prefix, std::map<std::wstring, std::wstring>& out)
+{
+    wchar_t name[16384];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameChars = 16384, type = 0, size = 0;
+        if (RegEnumValueW(key, i, name, &nameChars, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+            break;
+        std::vector<BYTE> data(size + 1);
+        RegQueryValueExW(key, name, nullptr, &type, data.data(), &size);
+        std::wstring text = std::to_wstring(type) + L":";
+        for (DWORD b = 0; b < size; ++b)
+            text += std::to_wstring(data[b]) + L",";
+        out[prefix + L"|" + name] = text;
     }
-    static void Set(const std::wstring& sub, const wchar_t* name, DWORD type, const void* data, DWORD size)
-    {
-        HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameChars = 256;
+        if (RegEnumKeyExW(key, i, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        std::wstring path = prefix + L"\\" + name;
+        out[path] = L"key";
+        HKEY child = nullptr;
+        if (RegOpenKeyExW(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS) {
+            Dump(child, path, out);
+            RegCloseKey(child);
+        }
+    }
+}
+
+std::map<std::wstring, std::wstring> Tree(const std::wstring& sub)
+{
+    std::map<std::wstring, std::wstring> out;
+    if (HKEY key = RawOpen(sub)) {
+        Dump(key, L"", out);
         RegCloseKey(key);
     }
-    // Type and bytes of a value; type REG_NONE with no bytes when it is missing.
-    static std::pair<DWORD, std::vector<BYTE>> Get(const std::wstring& sub, const wchar_t* name)
-    {
-        std::pair<DWORD, std::vector<BYTE>> result(REG_NONE, {});
-        HKEY key = Open(sub);
-        if (!key)
-            return result;
-        DWORD type = 0;
-        DWORD size = 0;
-        if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
-            result.first = type;
-            result.second.resize(size);
-            RegQueryValueExW(key, name, nullptr, &type, size ? result.second.data() : nullptr, &size);
-        } else {
-            result.first = static_cast<DWORD>(-1);
-        }
-        RegCloseKey(key);
-        return result;
-    }
-    static bool HasValue(const std::wstring& sub, const wchar_t* name) { return Get(sub, name).first != static_cast<DWORD>(-1); }
+    return out;
+}
 
-    // Every key and value below sub, as "path|name" -> "type:bytes", for comparing trees.
-    static void Dump(HKEY key, const std::wstring& prefix, std::map<std::wstring, std::wstring>& out)
-    {
-        for (DWORD i = 0;; ++i) {
-            wchar_t name[16384];
-            DWORD nameChars = 16384;
-            DWORD type = 0;
-            DWORD size = 0;
-            if (RegEnumValueW(key, i, name, &nameChars, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-                break;
-            std::vector<BYTE> data(size + 1);
-            DWORD got = size;
-            RegQueryValueExW(key, name, nullptr, &type, data.data(), &got);
-            std::wstring text = std::to_wstring(type) + L":";
-            for (DWORD b = 0; b < got; ++b)
-                text += std::to_wstring(data[b]) + L",";
-            out[prefix + L"|" + name] = text;
-        }
-        for (DWORD i = 0;; ++i) {
-            wchar_t name[256];
-            DWORD nameChars = 256;
-            if (RegEnumKeyExW(key, i, name, &nameChars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-                break;
-            out[prefix + L"\\" + name] = L"key";
-            HKEY child = nullptr;
-            if (RegOpenKeyExW(key, name, 0, KEY_READ, &child) == ERROR_SUCCESS) {
-                Dump(child, prefix + L"\\" + name, out);
-                RegCloseKey(child);
-            }
-        }
-    }
-    static std::map<std::wstring, std::wstring> Tree(const std::wstring& sub)
-    {
-        std::map<std::wstring, std::wstring> out;
-        HKEY key = Open(sub);
-        if (key) {
-            Dump(key, L"", out);
-            RegCloseKey(key);
-        }
-        return out;
-    }
-};
-
-// Signals when anything of a key's values changes: a write that should not happen shows here
-// at once (the registry signals as part of the write itself).
+// Signals when anything below a key changes: a write that should not happen shows here at
+// once (the registry signals as part of the write itself).
 class ChangeWatch {
 public:
-    explicit ChangeWatch(const std::wstring& sub) : key(Raw::Open(sub, KEY_NOTIFY)), event(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    explicit ChangeWatch(const std::wstring& sub)
+        : key(RawOpen(sub, KEY_NOTIFY)), event(CreateEventW(nullptr, TRUE, FALSE, nullptr))
     {
         Arm();
     }
@@ -135,30 +140,20 @@ public:
         ASSERT_EQ(RegNotifyChangeKeyValue(key, TRUE, REG_NOTIFY_CHANGE_LAST_SET | REG_NOTIFY_CHANGE_NAME, event, TRUE),
                   ERROR_SUCCESS);
     }
-    bool Changed() const { return WaitForSingleObject(event, 0) == WAIT_OBJECT_0; }
+    // Whether something changed since the last arming; arms again.
+    bool Changed()
+    {
+        bool changed = WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
+        Arm();
+        return changed;
+    }
 
 private:
     HKEY key;
     HANDLE event;
 };
 
-FILETIME LastWrite(const std::wstring& sub)
-{
-    FILETIME time = {};
-    HKEY key = Raw::Open(sub);
-    if (key) {
-        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &time);
-        RegCloseKey(key);
-    }
-    return time;
-}
-
-bool SameTime(const FILETIME& a, const FILETIME& b)
-{
-    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
-}
-
-// The test's own key: HKCU\Software\GlimpseboxTests\<process>-<test>, gone after the test.
+// The test's own key: HKCU\Software\GlimpseboxTests\<process>-<serial>, gone after the test.
 class Registry : public testing::Test {
 protected:
     void SetUp() override
@@ -173,18 +168,10 @@ protected:
         EXPECT_FALSE(RegKey::bLogMode);
         RegKey::bLogMode = 0;
         RegDeleteTreeW(HKEY_CURRENT_USER, sub.c_str());
-        HKEY tests = Raw::Open(L"Software\\GlimpseboxTests", KEY_ALL_ACCESS);
-        if (tests) {
-            DWORD subKeys = 1;
-            RegQueryInfoKeyW(tests, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             nullptr);
-            RegCloseKey(tests);
-            if (!subKeys)
-                RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\GlimpseboxTests");
-        }
+        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\GlimpseboxTests");  // only once it is empty
     }
-    std::wstring Path(const std::wstring& tail = L"") const { return tail.empty() ? path : path + L"\\" + tail; }
-    std::wstring Sub(const std::wstring& tail = L"") const { return tail.empty() ? sub : sub + L"\\" + tail; }
+    std::wstring Path(const std::wstring& tail) const { return path + L"\\" + tail; }
+    std::wstring Sub(const std::wstring& tail) const { return sub + L"\\" + tail; }
 
     // A tree three levels deep with values of every type the copy knows, and one it does not.
     void BuildTree(RegKey& root, const std::wstring& rootTail)
@@ -202,9 +189,8 @@ protected:
         RegKey three(two, L"Three", 1);
         three.PutStr(L"Deep", L"");
         three.PutStr(nullptr, L"deep default");
-        RegKey sibling(root, L"Sibling\\Nested", 1);
-        sibling.PutInt(L"Minus", -5);
-        Raw::Set(Sub(rootTail + L"\\One"), L"Multi", REG_MULTI_SZ, L"a\0b\0", 10);
+        RegKey(root, L"Sibling\\Nested", 1).PutInt(L"Minus", -5);
+        RawSet(Sub(rootTail + L"\\One"), L"Multi", REG_MULTI_SZ, L"a\0b\0", 10);
     }
 
     std::wstring sub;
@@ -213,100 +199,63 @@ protected:
 
 } // namespace
 
-// ---- Key paths ----
+// ---- Key paths and handles ----
 
-TEST_F(Registry, PathSyntaxRootsAndEmptyComponents)
+TEST_F(Registry, PathSyntaxRootsAndComponentLimits)
 {
-    Raw::Set(Sub(L"X"), L"V", REG_DWORD, "\x07\0\0\0", 4);
-    std::wstring odd = L"hkcu\\" + sub + L"\\\\X\\";
-    RegKey key(odd.c_str(), 0);
-    ASSERT_TRUE(key.IsOpen());
-    EXPECT_EQ(key.GetDword(L"V", 0), 7u);
-    RegKey longForm((L"HKEY_CURRENT_USER\\\\" + sub + L"\\X").c_str(), 0);
-    EXPECT_EQ(longForm.GetDword(L"V", 0), 7u);
-    // Components before the root name are ignored.
-    RegKey prefixed((L"Foo\\Bar\\hKcU\\" + sub + L"\\X").c_str(), 0);
-    EXPECT_EQ(prefixed.GetDword(L"V", 0), 7u);
-
-    RegKey root(L"HKCU", 0);
-    EXPECT_EQ(static_cast<HKEY>(root), HKEY_CURRENT_USER);
-    RegKey machine(L"Foo\\HKLM\\Software", 0);
-    ASSERT_TRUE(machine.IsOpen());
-    HKEY microsoft = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(machine, L"Microsoft", 0, KEY_READ, &microsoft), ERROR_SUCCESS);
-    if (microsoft)
-        RegCloseKey(microsoft);
-    EXPECT_TRUE(RegKey(L"HKEY_LOCAL_MACHINE\\Software", 0).IsOpen());
-    EXPECT_TRUE(RegKey(L"HKCLS\\CLSID", 0).IsOpen());
-    EXPECT_TRUE(RegKey(L"HKEY_CLASSES_ROOT", 0).IsOpen());
-    EXPECT_TRUE(RegKey(L"HKU\\.Default", 0).IsOpen());
-    EXPECT_TRUE(RegKey(L"HKEY_USERS", 0).IsOpen());
-
-    EXPECT_FALSE(RegKey(L"Software\\X", 0).IsOpen());
-    EXPECT_FALSE(RegKey(L"Software\\X", 1).IsOpen());
-    EXPECT_FALSE(RegKey(L"HKXX\\Software", 1).IsOpen());
-    EXPECT_FALSE(RegKey(L"HKCC\\Software", 0).IsOpen());
-    EXPECT_FALSE(RegKey(L"", 0).IsOpen());
+    RawDword(Sub(L"X"), L"V", 7);
+    // Any case, long or short root names, empty components, components before the root.
+    for (const std::wstring& form :
+         {L"hkcu\\" + sub + L"\\\\X\\", L"HKEY_CURRENT_USER\\\\" + sub + L"\\X", L"Foo\\Bar\\hKcU\\" + sub + L"\\X"})
+        EXPECT_EQ(RegKey(form.c_str(), 0).GetDword(L"V", 0), 7u) << test::ToUtf8(form);
+    EXPECT_EQ(static_cast<HKEY>(RegKey(L"HKCU", 0)), HKEY_CURRENT_USER);
+    for (const wchar_t* root : {L"Foo\\HKLM\\Software\\Microsoft", L"HKEY_LOCAL_MACHINE\\Software", L"HKCLS\\CLSID",
+                                L"HKEY_CLASSES_ROOT", L"HKU\\.Default", L"HKEY_USERS"})
+        EXPECT_TRUE(RegKey(root, 0).IsOpen()) << test::ToUtf8(root);
+    // No root, or one that is not known: nothing opens and nothing is created.
+    for (const wchar_t* none : {L"Software\\X", L"HKXX\\Software", L"HKCC\\Software", L""}) {
+        EXPECT_FALSE(RegKey(none, 0).IsOpen()) << test::ToUtf8(none);
+        EXPECT_FALSE(RegKey(none, 1).IsOpen()) << test::ToUtf8(none);
+    }
     EXPECT_FALSE(RegKey(static_cast<const wchar_t*>(nullptr), 0).IsOpen());
-    EXPECT_FALSE(Raw::Exists(L"Software\\X"));
-}
+    EXPECT_FALSE(Exists(L"Software\\X"));
 
-TEST_F(Registry, OverLongComponentFailsCleanly)
-{
-    std::wstring fits(127, L'k');
+    // Components hold at most 127 characters; only the components that are opened count.
     std::wstring tooLong(128, L'k');
-    RegKey ok(Path(fits).c_str(), 1);
-    EXPECT_TRUE(ok.IsOpen());
-    EXPECT_TRUE(Raw::Exists(Sub(fits)));
-    RegKey refused(Path(tooLong + L"\\below").c_str(), 1);
-    EXPECT_FALSE(refused.IsOpen());
-    EXPECT_FALSE(Raw::Exists(Sub(tooLong)));
-    // Only the components that are opened count.
+    EXPECT_TRUE(RegKey(Path(std::wstring(127, L'k')).c_str(), 1).IsOpen());
+    EXPECT_FALSE(RegKey(Path(tooLong + L"\\below").c_str(), 1).IsOpen());
+    EXPECT_FALSE(Exists(Sub(tooLong)));
     RegKey parent;
     EXPECT_TRUE(parent.OpenParent(Path(tooLong).c_str(), 0, 1));
-    std::wstring huge(5000, L'h');
-    EXPECT_FALSE(RegKey((L"HKCU\\" + huge).c_str(), 1).IsOpen());
+    EXPECT_FALSE(RegKey((L"HKCU\\" + std::wstring(5000, L'h')).c_str(), 1).IsOpen());
+    EXPECT_FALSE(RegKey(path.c_str(), std::wstring(300, L's').c_str(), 1).IsOpen());  // the joined path too
 }
 
-TEST_F(Registry, ReadModeNeverCreatesCreateModeCreatesAll)
+TEST_F(Registry, ReadingNeverCreatesWritingCreatesEveryLevel)
 {
     EXPECT_FALSE(RegKey(Path(L"A\\B\\C").c_str(), 0).IsOpen());
-    EXPECT_FALSE(Raw::Exists(Sub(L"A")));
     EXPECT_FALSE(RegKey(Path(L"A\\B\\C").c_str(), RegKey::OpCheck).IsOpen());
     EXPECT_FALSE(RegKey(Path(L"A\\B\\C").c_str(), RegKey::OpRead).IsOpen());
-    EXPECT_FALSE(Raw::Exists(Sub(L"A")));
+    EXPECT_FALSE(Exists(Sub(L"A")));
 
     RegKey created(Path(L"A\\B\\C").c_str(), 1);
     ASSERT_TRUE(created.IsOpen());
-    EXPECT_TRUE(Raw::Exists(Sub(L"A\\B\\C")));
-    // A created key stays open and usable.
-    EXPECT_TRUE(created.PutDword(L"Alive", 1));
-    EXPECT_TRUE(Raw::HasValue(Sub(L"A\\B\\C"), L"Alive"));
+    EXPECT_TRUE(created.PutDword(L"Alive", 1));  // a created key stays open and usable
+    EXPECT_TRUE(HasValue(Sub(L"A\\B\\C"), L"Alive"));
     EXPECT_TRUE(RegKey(Path(L"D\\E").c_str(), RegKey::OpInstall).IsOpen());
     EXPECT_TRUE(RegKey(Path(L"F").c_str(), RegKey::OpRemove).IsOpen());
-    EXPECT_TRUE(Raw::Exists(Sub(L"F")));
-}
+    EXPECT_TRUE(Exists(Sub(L"F")));
 
-TEST_F(Registry, OpenJoinsParentsAndLevels)
-{
-    RegKey joined(path.c_str(), L"Sub\\Key", 1);
-    ASSERT_TRUE(joined.IsOpen());
-    EXPECT_TRUE(Raw::Exists(Sub(L"Sub\\Key")));
-    std::wstring longSub(300, L's');
-    RegKey tooLong(path.c_str(), longSub.c_str(), 1);
-    EXPECT_FALSE(tooLong.IsOpen());
-
+    // Joined paths, keys below an open key, and parents a number of levels up.
+    EXPECT_TRUE(RegKey(path.c_str(), L"Sub\\Key", 1).IsOpen());
     RegKey parent(path.c_str(), 0);
-    RegKey below(parent, L"Sub\\Key", 0);
-    EXPECT_TRUE(below.IsOpen());
-    RegKey made(parent, L"New\\Deeper", 1);
-    EXPECT_TRUE(made.IsOpen());
-    EXPECT_TRUE(Raw::Exists(Sub(L"New\\Deeper")));
+    EXPECT_TRUE(RegKey(parent, L"Sub\\Key", 0).IsOpen());
+    EXPECT_TRUE(RegKey(parent, L"New\\Deeper", 1).IsOpen());
+    EXPECT_TRUE(Exists(Sub(L"New\\Deeper")));
     RegKey none;
-    RegKey orphan(none, L"X", 1);
-    EXPECT_FALSE(orphan.IsOpen());
+    EXPECT_FALSE(RegKey(none, L"X", 1).IsOpen());
 
-    Raw::Set(Sub(L"Sub"), L"Level", REG_DWORD, "\x01\0\0\0", 4);
+    RawDword(Sub(L"Sub"), L"Level", 1);
     RegKey up;
     ASSERT_TRUE(up.OpenParent(Path(L"Sub\\Key").c_str(), 0, 1));
     EXPECT_EQ(up.GetDword(L"Level", 0), 1u);
@@ -318,44 +267,35 @@ TEST_F(Registry, OpenJoinsParentsAndLevels)
 
 TEST_F(Registry, OneOwnerPerKeyAndEveryHandleClosedOnce)
 {
+    auto closed = [](HKEY key) {
+        DWORD values = 0;
+        return RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                                nullptr, nullptr) == ERROR_INVALID_HANDLE;
+    };
     RegKey key(path.c_str(), 1);
     HKEY first = key;
     ASSERT_NE(first, nullptr);
-    // Reopening replaces the key and closes the old handle.
+    // Reopening (here its own sub-key) replaces the key and closes the old handle.
     ASSERT_TRUE(key.Open(key, L"Child", 1));
     HKEY second = key;
     EXPECT_NE(second, first);
-    DWORD values = 0;
-    EXPECT_EQ(RegQueryInfoKeyW(first, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                               nullptr, nullptr),
-              ERROR_INVALID_HANDLE);
-    EXPECT_TRUE(Raw::Exists(Sub(L"Child")));
+    EXPECT_TRUE(closed(first));
+    EXPECT_TRUE(Exists(Sub(L"Child")));
     key.Close();
     EXPECT_EQ(static_cast<HKEY>(key), nullptr);
-    EXPECT_EQ(RegQueryInfoKeyW(second, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                               nullptr, nullptr),
-              ERROR_INVALID_HANDLE);
-    key.Close();  // closing twice is harmless
+    EXPECT_TRUE(closed(second));
+    key.Close();  // twice is harmless
 
-    HKEY scoped = nullptr;
-    {
-        RegKey inner(path.c_str(), 0);
-        scoped = inner;
-        ASSERT_NE(scoped, nullptr);
-    }
-    EXPECT_EQ(RegQueryInfoKeyW(scoped, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                               nullptr, nullptr),
-              ERROR_INVALID_HANDLE);
-    // The predefined roots are never closed.
-    {
-        RegKey root(L"HKCU", 0);
-    }
-    EXPECT_TRUE(Raw::Exists(L"Software"));
+    HKEY scoped = RegKey(path.c_str(), 0);
+    ASSERT_NE(scoped, nullptr);
+    EXPECT_TRUE(closed(scoped));
+    { RegKey root(L"HKCU", 0); }  // the predefined roots are never closed
+    EXPECT_TRUE(Exists(L"Software"));
 }
 
 // ---- Values ----
 
-TEST_F(Registry, PutAndGetEveryType)
+TEST_F(Registry, ValuesOfEveryTypeAndAKeyThatIsNotOpen)
 {
     RegKey key(path.c_str(), 1);
     EXPECT_TRUE(key.PutDword(L"Dword", 0xDEADBEEF));
@@ -363,13 +303,11 @@ TEST_F(Registry, PutAndGetEveryType)
     EXPECT_TRUE(key.PutInt(L"Int", -12345));
     EXPECT_EQ(key.GetInt(L"Int", 0), -12345);
     EXPECT_EQ(key.GetValueType(L"Int"), static_cast<DWORD>(REG_DWORD));
-
-    EXPECT_TRUE(key.PutStr(L"Str", L"C:\\Program Files\\Glimpsebox"));
     wchar_t buf[MAX_PATH];
-    EXPECT_EQ(key.GetStr(L"Str", buf, MAX_PATH, L"def"), 27);
-    EXPECT_STREQ(buf, L"C:\\Program Files\\Glimpsebox");
-    EXPECT_EQ(key.GetValueType(L"Str"), static_cast<DWORD>(REG_SZ));
-
+    EXPECT_TRUE(key.PutStr(nullptr, L"the default"));
+    EXPECT_EQ(key.GetStr(nullptr, buf, MAX_PATH), 11);
+    EXPECT_STREQ(buf, L"the default");
+    EXPECT_TRUE(key.FindValue(nullptr));
     const unsigned char bytes[] = {9, 0, 8, 0, 7};
     EXPECT_TRUE(key.PutBin(L"Bin", bytes, sizeof(bytes)));
     EXPECT_EQ(key.GetBinSize(L"Bin"), 5u);
@@ -378,49 +316,35 @@ TEST_F(Registry, PutAndGetEveryType)
     EXPECT_EQ(memcmp(back, bytes, 5), 0);
     EXPECT_EQ(key.GetValueType(L"Bin"), static_cast<DWORD>(REG_BINARY));
 
-    EXPECT_TRUE(key.PutStr(nullptr, L"the default"));
-    EXPECT_EQ(key.GetStr(nullptr, buf, MAX_PATH), 11);
-    EXPECT_STREQ(buf, L"the default");
-    EXPECT_TRUE(key.FindValue(nullptr));
-
-    EXPECT_TRUE(key.FindValue(L"Bin"));
-    EXPECT_FALSE(key.FindValue(L"Missing"));
+    EXPECT_TRUE(key.DelValue(L"Bin"));
+    EXPECT_FALSE(HasValue(sub, L"Bin"));
+    EXPECT_TRUE(key.DelValue(L"Bin"));  // gone already: still true
+    EXPECT_FALSE(key.FindValue(L"Bin"));
     EXPECT_EQ(key.GetValueType(L"Missing"), 0u);
     EXPECT_EQ(key.GetBinSize(L"Missing"), 0u);
-    EXPECT_TRUE(key.DelValue(L"Bin"));
-    EXPECT_FALSE(Raw::HasValue(sub, L"Bin"));
-    EXPECT_TRUE(key.DelValue(L"Bin"));  // gone already: still true
     EXPECT_EQ(key.GetDword(L"Missing", 77), 77u);
     EXPECT_EQ(key.GetStr(L"Missing", buf, MAX_PATH, L"fallback"), 8);
     EXPECT_STREQ(buf, L"fallback");
     EXPECT_EQ(key.GetStr(L"Missing", buf, MAX_PATH, nullptr), 0);
     EXPECT_STREQ(buf, L"");
+    EXPECT_TRUE(key.Flush());
 
     // A key that is not open fails like a failed call.
     RegKey closed;
     EXPECT_EQ(closed.GetDword(L"x", 5), 5u);
-    EXPECT_FALSE(closed.PutDword(L"x", 1));
-    EXPECT_FALSE(closed.PutStr(L"x", L"y"));
-    EXPECT_FALSE(closed.PutBin(L"x", bytes, 1));
-    EXPECT_FALSE(closed.DelValue(L"x"));
-    EXPECT_FALSE(closed.Flush());
-    EXPECT_TRUE(key.Flush());
+    EXPECT_FALSE(closed.PutDword(L"x", 1) || closed.PutStr(L"x", L"y") || closed.PutBin(L"x", bytes, 1) ||
+                 closed.DelValue(L"x") || closed.Flush());
 }
 
 TEST_F(Registry, StringsKeepTheirTerminatorAndComeBackWhole)
 {
     RegKey key(path.c_str(), 1);
     ASSERT_TRUE(key.PutStr(L"Text", L"abc"));
-    auto raw = Raw::Get(sub, L"Text");
+    auto raw = RawGet(sub, L"Text");
     EXPECT_EQ(raw.first, static_cast<DWORD>(REG_SZ));
-    ASSERT_EQ(raw.second.size(), 8u);  // three characters and the terminator
-    EXPECT_EQ(raw.second[6], 0);
-    EXPECT_EQ(raw.second[7], 0);
-
+    EXPECT_EQ(raw.second, (std::vector<BYTE>{'a', 0, 'b', 0, 'c', 0, 0, 0}));
     ASSERT_TRUE(key.PutStr(L"Empty", L""));  // a missing value: an empty string is written
-    raw = Raw::Get(sub, L"Empty");
-    EXPECT_EQ(raw.first, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(raw.second.size(), 2u);
+    EXPECT_EQ(RawGet(sub, L"Empty").second.size(), 2u);
 
     std::wstring longText;
     for (int i = 0; i < 5000; ++i)
@@ -437,89 +361,79 @@ TEST_F(Registry, StringsKeepTheirTerminatorAndComeBackWhole)
 TEST_F(Registry, PutsWriteOnlyWhatChanged)
 {
     RegKey key(path.c_str(), 1);
-    const unsigned char bytes[] = {1, 2, 3};
-    ASSERT_TRUE(key.PutDword(L"D", 5));
-    ASSERT_TRUE(key.PutStr(L"S", L"same"));
-    ASSERT_TRUE(key.PutStr(L"E", L""));
-    ASSERT_TRUE(key.PutBin(L"B", bytes, 3));
-
+    const unsigned char bytes[] = {1, 2, 3, 0};
+    ASSERT_TRUE(key.PutDword(L"D", 5) && key.PutStr(L"S", L"same") && key.PutStr(L"E", L"") &&
+                key.PutBin(L"B", bytes, 3));
     ChangeWatch watch(sub);
-    FILETIME before = LastWrite(sub);
-    EXPECT_TRUE(key.PutDword(L"D", 5));
-    EXPECT_TRUE(key.PutInt(L"D", 5));
-    EXPECT_TRUE(key.PutStr(L"S", L"same"));
-    EXPECT_TRUE(key.PutStr(L"E", L""));
-    EXPECT_TRUE(key.PutBin(L"B", bytes, 3));
+    EXPECT_TRUE(key.PutDword(L"D", 5) && key.PutInt(L"D", 5) && key.PutStr(L"S", L"same") && key.PutStr(L"E", L"") &&
+                key.PutBin(L"B", bytes, 3));
     EXPECT_FALSE(watch.Changed()) << "an unchanged put wrote";
-    EXPECT_TRUE(SameTime(LastWrite(sub), before));
 
     // The watch sees real writes: each change below is one.
     EXPECT_TRUE(key.PutDword(L"D", 6));
     EXPECT_TRUE(watch.Changed());
-    watch.Arm();
     EXPECT_TRUE(key.PutStr(L"S", L"Same"));  // case counts
     EXPECT_TRUE(watch.Changed());
-    watch.Arm();
-    const unsigned char longer[] = {1, 2, 3, 0};
-    EXPECT_TRUE(key.PutBin(L"B", longer, 4));  // same bytes, other size
+    EXPECT_TRUE(key.PutBin(L"B", bytes, 4));  // same bytes, other size
     EXPECT_TRUE(watch.Changed());
-    watch.Arm();
     EXPECT_TRUE(key.PutStr(L"S", L"Sam"));  // a prefix of what is stored
     EXPECT_TRUE(watch.Changed());
-    watch.Arm();
     // A value of another type holding "equal" bytes is rewritten as a string.
-    Raw::Set(sub, L"T", REG_BINARY, L"x", 4);
+    RawSet(sub, L"T", REG_BINARY, L"x", 4);
     watch.Arm();
     EXPECT_TRUE(key.PutStr(L"T", L"x"));
     EXPECT_TRUE(watch.Changed());
-    EXPECT_EQ(Raw::Get(sub, L"T").first, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(RawGet(sub, L"T").first, static_cast<DWORD>(REG_SZ));
 }
 
 TEST_F(Registry, DamagedValuesFallBackToDefaults)
 {
     RegKey key(path.c_str(), 1);
-    Raw::Set(sub, L"StrAsDword", REG_SZ, L"1", 4);
-    Raw::Set(sub, L"Short", REG_BINARY, "\x01\x02", 2);
-    Raw::Set(sub, L"Qword", REG_QWORD, "\x01\0\0\0\0\0\0\0", 8);
-    Raw::Set(sub, L"BinDword", REG_BINARY, "\x2A\0\0\0", 4);
-    Raw::Set(sub, L"EmptyBin", REG_BINARY, "", 0);
-    EXPECT_EQ(key.GetDword(L"StrAsDword", 99), 99u);
-    EXPECT_EQ(key.GetDword(L"Short", 99), 99u);
-    EXPECT_EQ(key.GetDword(L"Qword", 99), 99u);
-    EXPECT_EQ(key.GetDword(L"EmptyBin", 99), 99u);
-    EXPECT_EQ(key.GetDword(L"BinDword", 99), 42u);  // four bytes of another type still count
+    struct {
+        DWORD type;
+        const char* data;
+        DWORD size;
+        unsigned long dword;
+    } const dwords[] = {
+        {REG_SZ, "1\0\0", 4, 99}, {REG_BINARY, "\x01\x02", 2, 99}, {REG_QWORD, "\x01\0\0\0\0\0\0\0", 8, 99},
+        {REG_BINARY, "", 0, 99},
+        {REG_BINARY, "\x2A\0\0\0", 4, 42},  // four bytes of another type still count
+    };
+    for (const auto& d : dwords) {
+        RawSet(sub, L"V", d.type, d.data, d.size);
+        EXPECT_EQ(key.GetDword(L"V", 99), d.dword) << d.type << "/" << d.size;
+    }
 
+    struct {
+        DWORD type;
+        const wchar_t* data;
+        DWORD size;
+        int bufChars;
+        const wchar_t* read;
+    } const strings[] = {
+        {REG_DWORD, L"AB", 4, 16, L"def"},
+        {REG_MULTI_SZ, L"a\0b\0", 10, 16, L"def"},
+        {REG_SZ, L"abcd", 8, 16, L"abcd"},  // no terminator stored
+        {REG_SZ, L"xyz", 5, 16, L"xy"},     // an odd byte count
+        {REG_EXPAND_SZ, L"%TEMP%", 14, 16, L"%TEMP%"},
+        {REG_SZ, L"ab\0\0\0\0", 12, 3, L"ab"},  // zeros after the text do not make it too long
+    };
     wchar_t buf[16];
-    Raw::Set(sub, L"Dword", REG_DWORD, "\x41\0\x42\0", 4);
-    EXPECT_EQ(key.GetStr(L"Dword", buf, 16, L"def"), 3);
-    EXPECT_STREQ(buf, L"def");
-    Raw::Set(sub, L"Multi", REG_MULTI_SZ, L"a\0b\0", 10);
-    key.GetStr(L"Multi", buf, 16, L"def");
-    EXPECT_STREQ(buf, L"def");
-    // No terminator stored, or an odd byte count: the text still comes back, terminated.
-    Raw::Set(sub, L"Open", REG_SZ, L"abcd", 8);
-    EXPECT_EQ(key.GetStr(L"Open", buf, 16), 4);
-    EXPECT_STREQ(buf, L"abcd");
-    Raw::Set(sub, L"Odd", REG_SZ, L"xyz", 5);
-    EXPECT_EQ(key.GetStr(L"Odd", buf, 16), 2);
-    EXPECT_STREQ(buf, L"xy");
-    Raw::Set(sub, L"Expand", REG_EXPAND_SZ, L"%TEMP%", 14);
-    key.GetStr(L"Expand", buf, 16);
-    EXPECT_STREQ(buf, L"%TEMP%");
-    // Extra zeros after the text do not make it too long.
-    Raw::Set(sub, L"Padded", REG_SZ, L"ab\0\0\0\0", 12);
-    EXPECT_EQ(key.GetStr(L"Padded", buf, 3), 2);
-    EXPECT_STREQ(buf, L"ab");
-
+    for (const auto& s : strings) {
+        RawSet(sub, L"S", s.type, s.data, s.size);
+        EXPECT_EQ(key.GetStr(L"S", buf, s.bufChars, L"def"), static_cast<int>(wcslen(s.read))) << s.type;
+        EXPECT_STREQ(buf, s.read) << s.type;
+    }
     // The caller's own text as the default survives a failed read.
     wcscpy(buf, L"keep me");
     EXPECT_EQ(key.GetStr(L"Missing", buf, 16, buf), 7);
     EXPECT_STREQ(buf, L"keep me");
-    EXPECT_EQ(key.GetStr(L"Open", buf, 16, buf), 4);
+    RawSet(sub, L"S", REG_SZ, L"abcd", 10);
+    EXPECT_EQ(key.GetStr(L"S", buf, 16, buf), 4);
     EXPECT_STREQ(buf, L"abcd");
 
     // A binary value larger than the caller's buffer is refused without touching it.
-    Raw::Set(sub, L"Big", REG_BINARY, "0123456789", 10);
+    RawSet(sub, L"Big", REG_BINARY, "0123456789", 10);
     GuardedBuffer<unsigned char> small(8);
     EXPECT_FALSE(key.GetBin(L"Big", small.Data(), 8));
     EXPECT_TRUE(small.GuardIntact());
@@ -539,82 +453,64 @@ TEST_F(Registry, LogFontsAndRectangles)
     font.lfWeight = FW_BOLD;
     wcscpy(font.lfFaceName, L"Tahoma");
     ASSERT_TRUE(RegPutLogFont(key, L"Font", &font));
-    EXPECT_EQ(Raw::Get(sub, L"Font").second.size(), 92u);
-
+    EXPECT_EQ(RawGet(sub, L"Font").second.size(), 92u);
     LOGFONTW* read = nullptr;
     ASSERT_TRUE(RegGetLogFont(key, L"Font", read));
-    ASSERT_NE(read, nullptr);
     EXPECT_EQ(memcmp(read, &font, sizeof(font)), 0);
     LOGFONTW* same = read;
     ASSERT_TRUE(RegGetLogFont(key, L"Font", read));  // an existing font is reused
     EXPECT_EQ(read, same);
-
     for (DWORD size : {0u, 91u, 93u, 184u}) {
         std::vector<BYTE> data(size, 0x41);
-        Raw::Set(sub, L"Bad", REG_BINARY, data.data(), size);
+        RawSet(sub, L"Bad", REG_BINARY, data.data(), size);
         EXPECT_FALSE(RegGetLogFont(key, L"Bad", read)) << size;
         EXPECT_EQ(read, nullptr) << size;
         ASSERT_TRUE(RegGetLogFont(key, L"Font", read));
     }
     // A stored face name without a terminator comes back terminated.
     std::vector<BYTE> open(92, 0x41);
-    Raw::Set(sub, L"Open", REG_BINARY, open.data(), 92);
+    RawSet(sub, L"Open", REG_BINARY, open.data(), 92);
     ASSERT_TRUE(RegGetLogFont(key, L"Open", read));
     EXPECT_EQ(read->lfFaceName[LF_FACESIZE - 1], 0);
     EXPECT_TRUE(RegPutLogFont(key, L"Font", nullptr));
-    EXPECT_FALSE(Raw::HasValue(sub, L"Font"));
+    EXPECT_FALSE(HasValue(sub, L"Font"));
     delete read;
 
     RECT rect = {10, -20, 300, 400};
     ASSERT_TRUE(RegPutRect(key, &rect, L"Win"));
     for (const wchar_t* name : {L"WinL", L"WinT", L"WinR", L"WinB"})
-        EXPECT_EQ(Raw::Get(sub, name).first, static_cast<DWORD>(REG_DWORD)) << name;
+        EXPECT_EQ(RawGet(sub, name).first, static_cast<DWORD>(REG_DWORD)) << test::ToUtf8(name);
     key.DelValue(L"WinB");
     RECT back = {1, 2, 3, 4};
     RegGetRect(key, &back, L"Win");
-    EXPECT_EQ(back.left, 10);
-    EXPECT_EQ(back.top, -20);
-    EXPECT_EQ(back.right, 300);
-    EXPECT_EQ(back.bottom, 4);  // missing: the field keeps its value
+    RECT expected = {10, -20, 300, 4};  // missing: the field keeps its value
+    EXPECT_TRUE(EqualRect(&back, &expected));
 }
 
 TEST_F(Registry, PrefixedNames)
 {
     RegKey key(path.c_str(), 1);
-    const unsigned char bytes[] = {5, 6};
-    EXPECT_TRUE(key.PutIntPrefix(L"Main", L"posLeft", -3));
-    EXPECT_TRUE(key.PutDwordPrefix(L"Main", L"posTop", 4));
-    EXPECT_TRUE(key.PutStrPrefix(L"Main", L"Title", L"T"));
-    EXPECT_TRUE(key.PutBinPrefix(L"Main", L"Data", bytes, 2));
-    EXPECT_TRUE(Raw::HasValue(sub, L"MainposLeft"));
-    EXPECT_EQ(key.GetIntPrefix(L"Main", L"posLeft", 0), -3);
-    EXPECT_EQ(key.GetDwordPrefix(L"Main", L"posTop", 0), 4u);
     wchar_t buf[8];
-    EXPECT_EQ(key.GetStrPrefix(L"Main", L"Title", buf, 8), 1);
-    EXPECT_EQ(key.GetBinSizePrefix(L"Main", L"Data"), 2u);
-    unsigned char back[2];
-    EXPECT_TRUE(key.GetBinPrefix(L"Main", L"Data", back, 2));
-    EXPECT_TRUE(key.DelValuePrefix(L"Main", L"Data"));
-    EXPECT_FALSE(Raw::HasValue(sub, L"MainData"));
-    EXPECT_EQ(key.GetIntPrefix(L"", L"posLeft", 9), 9);
+    EXPECT_TRUE(key.PutIntPrefix(L"Main", L"posLeft", -3) && key.PutStrPrefix(L"Main", L"Title", L"T"));
+    EXPECT_TRUE(HasValue(sub, L"MainposLeft") && HasValue(sub, L"MainTitle"));
+    EXPECT_EQ(key.GetIntPrefix(L"Main", L"posLeft", 0), -3);
     EXPECT_EQ(key.GetIntPrefix(nullptr, L"MainposLeft", 9), -3);
-
+    EXPECT_EQ(key.GetIntPrefix(L"", L"posLeft", 9), 9);
+    EXPECT_TRUE(key.DelValuePrefix(L"Main", L"Title"));
+    EXPECT_FALSE(HasValue(sub, L"MainTitle"));
     // A joined name longer than 255 characters is neither read nor written.
     std::wstring longName(250, L'n');
     EXPECT_FALSE(key.PutDwordPrefix(L"1234567", longName.c_str(), 1));
     EXPECT_EQ(key.GetDwordPrefix(L"1234567", longName.c_str(), 8), 8u);
     EXPECT_EQ(key.GetStrPrefix(L"1234567", longName.c_str(), buf, 8, L"d"), 1);
 
-    key.PutDword(L"mru1", 1);
-    key.PutDword(L"MRU2", 2);
-    key.PutDword(L"Other", 3);
+    for (const wchar_t* name : {L"mru1", L"MRU2", L"Other"})
+        key.PutDword(name, 1);
     EXPECT_TRUE(key.DelValuesStartingWith(L"mru", FALSE));
-    EXPECT_FALSE(Raw::HasValue(sub, L"mru1"));
-    EXPECT_TRUE(Raw::HasValue(sub, L"MRU2"));
+    EXPECT_TRUE(!HasValue(sub, L"mru1") && HasValue(sub, L"MRU2"));
     EXPECT_TRUE(key.DelValuesStartingWith(L"mru", TRUE));
-    EXPECT_FALSE(Raw::HasValue(sub, L"MRU2"));
-    EXPECT_TRUE(Raw::HasValue(sub, L"Other"));
-    EXPECT_TRUE(Raw::HasValue(sub, L"MainposTop"));
+    EXPECT_FALSE(HasValue(sub, L"MRU2"));
+    EXPECT_TRUE(HasValue(sub, L"Other") && HasValue(sub, L"MainposLeft"));
 }
 
 TEST_F(Registry, ReadsNeverRunPastTheCallersBuffer)
@@ -639,75 +535,76 @@ TEST_F(Registry, ReadsNeverRunPastTheCallersBuffer)
     ExpectBounded<wchar_t>(L"HKCU\\Software", [](wchar_t* buf, int size) {
         RegKey::GetParentSubkeyName(L"HKCU\\Software\\X", buf, size);
     }, false);
+    ExpectBounded<wchar_t>(L"Value", [&key](wchar_t* out, int size) {
+        key.PutStr(L"R", L"Value");
+        key.ProcessEntry(RegKey::OpRead, L"R", out, static_cast<unsigned>(size));
+    }, false);
 }
 
-// ---- Enumeration ----
+// ---- Enumeration and trees ----
 
 TEST_F(Registry, EnumerationWalksShareOneIndex)
 {
     RegKey key(path.c_str(), 1);
     RegKey(key, L"K1", 1);
     RegKey(key, L"K2", 1);
-    key.PutDword(L"V1", 1);
-    key.PutDword(L"V2", 2);
-    key.PutDword(L"V3", 3);
-
+    for (const wchar_t* name : {L"V1", L"V2", L"V3"})
+        key.PutDword(name, 1);
     wchar_t name[256];
-    std::vector<std::wstring> keys;
+    std::vector<std::wstring> keys, values;
     for (BOOL more = key.GetFirstSubKey(name, 256); more; more = key.GetNextSubKey(name, 256))
         keys.push_back(name);
     EXPECT_EQ(keys.size(), 2u);
-    std::vector<std::wstring> values;
     for (BOOL more = key.GetFirstValue(name, 256); more; more = key.GetNextValue(name, 256))
         values.push_back(name);
-    EXPECT_EQ(values.size(), 3u);
+    ASSERT_EQ(values.size(), 3u);
     // The index is shared: a value walk continues where the key walk stopped.
     ASSERT_TRUE(key.GetFirstSubKey(name, 256));
     ASSERT_TRUE(key.GetNextValue(name, 256));
-    EXPECT_STREQ(name, values[1].c_str());
+    EXPECT_EQ(name, values[1]);
 
     EXPECT_TRUE(key.GetSubKeyByIndex(1, name, 256));
     EXPECT_FALSE(key.GetSubKeyByIndex(2, name, 256));
     EXPECT_STREQ(name, L"");
     EXPECT_FALSE(key.GetValueByIndex(3, name, 256));
     // A name that does not fit: the item exists, its name is not given.
-    GuardedBuffer<wchar_t> tiny(2);
-    EXPECT_TRUE(key.GetSubKeyByIndex(0, tiny.Data(), 2));
-    EXPECT_TRUE(tiny.GuardIntact());
-    EXPECT_EQ(tiny.Text(), L"");
-    EXPECT_FALSE(key.GetSubKeyByIndex(0, tiny.Data(), 0));
+    EXPECT_TRUE(key.GetSubKeyByIndex(0, name, 2));
+    EXPECT_STREQ(name, L"");
+    EXPECT_FALSE(key.GetSubKeyByIndex(0, name, 0));
     RegKey closed;
-    EXPECT_FALSE(closed.GetFirstSubKey(name, 256));
-    EXPECT_FALSE(closed.GetFirstValue(name, 256));
+    EXPECT_FALSE(closed.GetFirstSubKey(name, 256) || closed.GetFirstValue(name, 256));
 }
-
-// ---- Trees ----
 
 TEST_F(Registry, CopyAndDeleteATreeThreeLevelsDeep)
 {
     RegKey root(Path(L"Source").c_str(), 1);
     BuildTree(root, L"Source");
-    auto source = Raw::Tree(Sub(L"Source"));
+    auto source = Tree(Sub(L"Source"));
     ASSERT_TRUE(source.count(L"\\One\\Two\\Three"));
-
     RegKey copy(Path(L"Copy").c_str(), 1);
     ASSERT_TRUE(root.CopyTo(copy));
-    auto copied = Raw::Tree(Sub(L"Copy"));
-    auto expected = source;
-    expected.erase(L"\\One|Multi");  // other types are not copied
-    EXPECT_EQ(copied, expected);
+    source.erase(L"\\One|Multi");  // other types are not copied
+    EXPECT_EQ(Tree(Sub(L"Copy")), source);
 
     RegKey parent(path.c_str(), 1);
     EXPECT_TRUE(parent.DelSubKey(L"Source"));
-    EXPECT_FALSE(Raw::Exists(Sub(L"Source")));
-    EXPECT_TRUE(Raw::Exists(Sub(L"Copy\\One\\Two\\Three")));
+    EXPECT_FALSE(Exists(Sub(L"Source")));
+    EXPECT_TRUE(Exists(Sub(L"Copy\\One\\Two\\Three")));
     EXPECT_TRUE(parent.DelSubKey(L"Source"));  // already gone
     EXPECT_FALSE(parent.DelSubKey(L""));       // would be the key itself
     EXPECT_FALSE(parent.DelSubKey(nullptr));
-    EXPECT_TRUE(Raw::Exists(sub));
+    EXPECT_TRUE(Exists(sub));
     EXPECT_TRUE(parent.DelSubKey(L"Copy\\One"));  // a path below works too
-    EXPECT_FALSE(Raw::Exists(Sub(L"Copy\\One")));
-    EXPECT_TRUE(Raw::Exists(Sub(L"Copy\\Sibling\\Nested")));
+    EXPECT_FALSE(Exists(Sub(L"Copy\\One")));
+    EXPECT_TRUE(Exists(Sub(L"Copy\\Sibling\\Nested")));
+
+    // Copying a key into its own sub-key ends.
+    RegKey loop(Path(L"Loop").c_str(), 1);
+    loop.PutDword(L"v", 1);
+    RegKey inside(loop, L"In", 1);
+    EXPECT_TRUE(loop.CopyTo(inside));
+    EXPECT_TRUE(HasValue(Sub(L"Loop\\In"), L"v"));
+    EXPECT_TRUE(Exists(Sub(L"Loop\\In\\In")));
 }
 
 TEST_F(Registry, DeleteAllEmptiesButKeepsTheKey)
@@ -716,31 +613,28 @@ TEST_F(Registry, DeleteAllEmptiesButKeepsTheKey)
     BuildTree(root, L"Tree");
     EXPECT_FALSE(root.IsKeyEmpty());
     EXPECT_TRUE(root.DelAll());
-    EXPECT_TRUE(Raw::Exists(Sub(L"Tree")));
-    EXPECT_TRUE(Raw::Tree(Sub(L"Tree")).empty());
-    EXPECT_FALSE(Raw::HasValue(Sub(L"Tree"), nullptr));
+    EXPECT_TRUE(Exists(Sub(L"Tree")));
+    EXPECT_TRUE(Tree(Sub(L"Tree")).empty());
+    EXPECT_FALSE(HasValue(Sub(L"Tree"), nullptr));
     EXPECT_TRUE(root.IsKeyEmpty());
 
     RegKey parent(path.c_str(), 1);
     RegKey(parent, L"Empty", 1);
-    RegKey full(parent, L"Full", 1);
-    full.PutDword(L"x", 1);
+    RegKey(parent, L"Full", 1).PutDword(L"x", 1);
     RegKey(parent, L"HasChild\\Child", 1);
     EXPECT_TRUE(parent.DelSubKeyIfEmpty(L"Empty"));
-    EXPECT_FALSE(Raw::Exists(Sub(L"Empty")));
+    EXPECT_FALSE(Exists(Sub(L"Empty")));
     EXPECT_FALSE(parent.DelSubKeyIfEmpty(L"Full"));
     EXPECT_FALSE(parent.DelSubKeyIfEmpty(L"HasChild"));
-    EXPECT_TRUE(Raw::Exists(Sub(L"Full")));
+    EXPECT_TRUE(Exists(Sub(L"Full")));
     EXPECT_TRUE(parent.DelSubKeyIfEmpty(L"Missing"));
 
-    EXPECT_TRUE(parent.ProcessSubKey(RegKey::OpCheck, L"Full"));
-    EXPECT_TRUE(Raw::Exists(Sub(L"Full")));
-    EXPECT_TRUE(parent.ProcessSubKey(RegKey::OpRead, L"Full"));
-    EXPECT_TRUE(Raw::Exists(Sub(L"Full")));
+    EXPECT_TRUE(parent.ProcessSubKey(RegKey::OpCheck, L"Full") && parent.ProcessSubKey(RegKey::OpRead, L"Full"));
+    EXPECT_TRUE(Exists(Sub(L"Full")));
     EXPECT_TRUE(parent.ProcessSubKey(RegKey::OpInstall, L"Full"));
-    EXPECT_FALSE(Raw::Exists(Sub(L"Full")));
+    EXPECT_FALSE(Exists(Sub(L"Full")));
     EXPECT_TRUE(parent.ProcessSubKey(RegKey::OpRemove, L"HasChild"));
-    EXPECT_FALSE(Raw::Exists(Sub(L"HasChild")));
+    EXPECT_FALSE(Exists(Sub(L"HasChild")));
 }
 
 TEST_F(Registry, DeletingPastAKeyThatCannotGoTerminates)
@@ -750,164 +644,128 @@ TEST_F(Registry, DeletingPastAKeyThatCannotGoTerminates)
     RegKey(root, L"Z", 1);
     root.PutDword(L"v", 1);
     // A child that denies everyone everything cannot be opened, emptied or deleted.
-    HKEY locked = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Sub(L"Tree\\M\\Locked").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &locked, nullptr),
+    HKEY locked = nullptr, inside = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Sub(L"Tree\\M\\Locked").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &locked, nullptr),
               ERROR_SUCCESS);
-    HKEY inside = nullptr;
     ASSERT_EQ(RegCreateKeyExW(locked, L"Inside", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &inside, nullptr), ERROR_SUCCESS);
     RegCloseKey(inside);
-    PSECURITY_DESCRIPTOR denyAll = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)", SDDL_REVISION_1, &denyAll, nullptr));
-    ASSERT_EQ(RegSetKeySecurity(locked, DACL_SECURITY_INFORMATION, denyAll), ERROR_SUCCESS);
-    LocalFree(denyAll);
+    auto setAccess = [locked](const wchar_t* sddl) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr));
+        EXPECT_EQ(RegSetKeySecurity(locked, DACL_SECURITY_INFORMATION, descriptor), ERROR_SUCCESS);
+        LocalFree(descriptor);
+    };
+    setAccess(L"D:(D;;GA;;;WD)");
 
     RegKey parent(path.c_str(), 1);
     EXPECT_FALSE(parent.DelSubKey(L"Tree"));  // returns: the walk stepped past what remains
-    EXPECT_FALSE(Raw::Exists(Sub(L"Tree\\A")));
-    EXPECT_FALSE(Raw::Exists(Sub(L"Tree\\Z")));
-    EXPECT_FALSE(Raw::HasValue(Sub(L"Tree"), L"v"));
-    EXPECT_TRUE(Raw::Exists(Sub(L"Tree\\M")));
+    EXPECT_FALSE(Exists(Sub(L"Tree\\A")) || Exists(Sub(L"Tree\\Z")) || HasValue(Sub(L"Tree"), L"v"));
+    EXPECT_TRUE(Exists(Sub(L"Tree\\M")));
 
-    // Let the clean-up through again.
-    PSECURITY_DESCRIPTOR allowAll = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;WD)", SDDL_REVISION_1, &allowAll, nullptr));
-    EXPECT_EQ(RegSetKeySecurity(locked, DACL_SECURITY_INFORMATION, allowAll), ERROR_SUCCESS);
-    LocalFree(allowAll);
+    setAccess(L"D:(A;;GA;;;WD)");  // lets the clean-up through again
     RegCloseKey(locked);
     EXPECT_TRUE(parent.DelSubKey(L"Tree"));
-    EXPECT_FALSE(Raw::Exists(Sub(L"Tree")));
-}
-
-TEST_F(Registry, CopyingAKeyIntoItselfEnds)
-{
-    RegKey root(Path(L"Loop").c_str(), 1);
-    root.PutDword(L"v", 1);
-    RegKey inside(root, L"In", 1);
-    EXPECT_TRUE(root.CopyTo(inside));
-    EXPECT_TRUE(Raw::HasValue(Sub(L"Loop\\In"), L"v"));
-    EXPECT_TRUE(Raw::Exists(Sub(L"Loop\\In\\In")));
+    EXPECT_FALSE(Exists(Sub(L"Tree")));
 }
 
 // ---- Operation entries ----
 
-TEST_F(Registry, StringEntriesInEveryMode)
+TEST_F(Registry, EntriesInEveryMode)
 {
     RegKey key(path.c_str(), 1);
-    wchar_t buf[MAX_PATH];
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpCheck, L"S", L""));  // missing counts as empty
-    EXPECT_FALSE(key.ProcessEntry(RegKey::OpCheck, L"S", L"x"));
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpCheckAbsent, L"S", L"x"));
-    EXPECT_FALSE(key.ProcessEntry(RegKey::OpRead, L"S", buf, MAX_PATH));
-
     ChangeWatch watch(sub);
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpInstall, L"S", L"Value"));
-    EXPECT_TRUE(watch.Changed());
-    watch.Arm();
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpInstall, L"S", L"Value"));
-    EXPECT_FALSE(watch.Changed());
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpCheck, L"S", L"Value"));
-    EXPECT_FALSE(key.ProcessEntry(RegKey::OpCheck, L"S", L"value"));
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpCheckNoCase, L"S", L"VALUE"));
-    EXPECT_FALSE(key.ProcessEntry(RegKey::OpCheckNoCase, L"S", L"VALUES"));
-    EXPECT_FALSE(key.ProcessEntry(RegKey::OpCheckAbsent, L"S", L""));
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpRead, L"S", buf, MAX_PATH));
-    EXPECT_STREQ(buf, L"Value");
-    EXPECT_TRUE(key.ProcessEntry(static_cast<RegKey::Op>(9), L"S", L"anything"));
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpRemove, L"S", L"ignored"));
-    EXPECT_FALSE(Raw::HasValue(sub, L"S"));
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpRemove, L"S", L"ignored"));
+    wchar_t buf[MAX_PATH];
+    EXPECT_FALSE(key.ProcessEntry(RegKey::OpRead, L"S", buf, MAX_PATH));
+    // Each step in order against the one string value "S".
+    struct {
+        RegKey::Op op;
+        const wchar_t* data;
+        bool result;
+        bool writes;
+    } const steps[] = {
+        {RegKey::OpCheck, L"", true, false},  // missing counts as empty
+        {RegKey::OpCheck, L"x", false, false},
+        {RegKey::OpCheckAbsent, L"x", true, false},
+        {RegKey::OpInstall, L"", true, false},  // an empty string over a missing value: nothing to do
+        {RegKey::OpInstall, L"Value", true, true},
+        {RegKey::OpInstall, L"Value", true, false},
+        {RegKey::OpCheck, L"Value", true, false},
+        {RegKey::OpCheck, L"value", false, false},
+        {RegKey::OpCheckNoCase, L"VALUE", true, false},
+        {RegKey::OpCheckNoCase, L"VALUES", false, false},
+        {RegKey::OpCheckAbsent, L"", false, false},
+        {static_cast<RegKey::Op>(9), L"anything", true, false},
+        {RegKey::OpRemove, L"ignored", true, true},
+        {RegKey::OpRemove, L"ignored", true, false},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(testing::Message() << "op " << s.op << " with " << test::ToUtf8(s.data));
+        EXPECT_EQ(!!key.ProcessEntry(s.op, L"S", s.data), s.result);
+        EXPECT_EQ(watch.Changed(), s.writes);
+        if (s.op == RegKey::OpInstall && s.result && s.data[0]) {
+            EXPECT_TRUE(key.ProcessEntry(RegKey::OpRead, L"S", buf, MAX_PATH));
+            EXPECT_STREQ(buf, s.data);
+        }
+    }
+    EXPECT_FALSE(HasValue(sub, L"S"));
 
-    // Installing an empty string over a missing value has nothing to do.
-    watch.Arm();
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpInstall, L"E", L""));
-    EXPECT_FALSE(watch.Changed());
-
-    ExpectBounded<wchar_t>(L"Value", [&key](wchar_t* out, int size) {
-        key.PutStr(L"R", L"Value");
-        key.ProcessEntry(RegKey::OpRead, L"R", out, static_cast<unsigned>(size));
-    }, false);
-}
-
-TEST_F(Registry, NumericEntriesInEveryMode)
-{
-    RegKey key(path.c_str(), 1);
-    unsigned long value = 0;
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpCheck, L"N", value));  // missing and 0 are the same
+    // Numbers: a missing value and 0 are the same, so installing 0 deletes.
+    unsigned long value = 0, read = 0;
+    EXPECT_TRUE(key.ProcessEntry(RegKey::OpCheck, L"N", value));
     value = 7;
     EXPECT_FALSE(key.ProcessEntry(RegKey::OpCheck, L"N", value));
     EXPECT_TRUE(key.ProcessEntry(RegKey::OpInstall, L"N", value));
-    EXPECT_EQ(Raw::Get(sub, L"N").first, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(RawGet(sub, L"N").first, static_cast<DWORD>(REG_DWORD));
     EXPECT_TRUE(key.ProcessEntry(RegKey::OpCheck, L"N", value));
-    unsigned long read = 0;
     EXPECT_TRUE(key.ProcessEntry(RegKey::OpRead, L"N", read));
     EXPECT_EQ(read, 7u);
     value = 0;
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpInstall, L"N", value));  // installing 0 deletes
-    EXPECT_FALSE(Raw::HasValue(sub, L"N"));
-    EXPECT_TRUE(key.ProcessEntry(RegKey::OpCheck, L"N", value));
-
-    int signedValue = -2;
+    EXPECT_TRUE(key.ProcessEntry(RegKey::OpInstall, L"N", value));
+    EXPECT_FALSE(HasValue(sub, L"N"));
+    int signedValue = -2, signedRead = 0;
     EXPECT_TRUE(key.ProcessEntry(RegKey::OpInstall, L"I", signedValue));
-    int signedRead = 0;
     EXPECT_TRUE(key.ProcessEntry(RegKey::OpRead, L"I", signedRead));
     EXPECT_EQ(signedRead, -2);
     EXPECT_TRUE(key.ProcessEntry(RegKey::OpRemove, L"I", signedValue));
-    EXPECT_FALSE(Raw::HasValue(sub, L"I"));
+    EXPECT_FALSE(HasValue(sub, L"I"));
+    // The string-only operations are no numeric operations.
     EXPECT_FALSE(key.ProcessEntry(RegKey::OpCheckAbsent, L"I", signedValue));
     EXPECT_FALSE(key.ProcessEntry(RegKey::OpCheckNoCase, L"I", value));
 }
 
 TEST_F(Registry, OneTableInstalledCheckedReadAndRemoved)
 {
-    // One table of entries, the way setup code keeps them, processed with each operation.
+    // The entries of one table, the way setup code keeps them, processed with each operation.
     struct Table {
-        wchar_t name[MAX_PATH];
         wchar_t folder[MAX_PATH];
         unsigned long flags;
         int level;
-    };
+    } table = {L"C:\\Program Files\\Glimpsebox", 0x15, 3}, read = {L"", 0, 0};
     auto process = [this](RegKey::Op op, Table& t) {
         RegKey key(Path(L"App\\Setup").c_str(), op);
-        if (!key.IsOpen())
-            return FALSE;
-        BOOL ok = key.ProcessEntry(op, L"Name", t.name, MAX_PATH);
-        ok = key.ProcessEntry(op, L"Folder", t.folder, MAX_PATH) && ok;
-        ok = key.ProcessEntry(op, L"Flags", t.flags) && ok;
-        ok = key.ProcessEntry(op, L"Level", t.level) && ok;
-        return ok;
+        BOOL ok = key.IsOpen() && key.ProcessEntry(op, L"Folder", t.folder, MAX_PATH);
+        ok = key.IsOpen() && key.ProcessEntry(op, L"Flags", t.flags) && ok;
+        return key.IsOpen() && key.ProcessEntry(op, L"Level", t.level) && ok;
     };
-    Table table = {L"Glimpsebox", L"C:\\Program Files\\Glimpsebox", 0x15, 3};
     EXPECT_FALSE(process(RegKey::OpCheck, table));
-    EXPECT_TRUE(process(RegKey::OpInstall, table));
-    EXPECT_TRUE(process(RegKey::OpCheck, table));
-    {
-        ChangeWatch watch(Sub(L"App\\Setup"));
-        EXPECT_TRUE(process(RegKey::OpInstall, table));
-        EXPECT_FALSE(watch.Changed());
-    }
-    Raw::Set(Sub(L"App\\Setup"), L"Flags", REG_DWORD, "\x01\0\0\0", 4);
+    EXPECT_TRUE(process(RegKey::OpInstall, table) && process(RegKey::OpCheck, table));
+    RawDword(Sub(L"App\\Setup"), L"Flags", 1);  // one entry changed behind its back
     EXPECT_FALSE(process(RegKey::OpCheck, table));
-    EXPECT_TRUE(process(RegKey::OpInstall, table));
-    EXPECT_TRUE(process(RegKey::OpCheck, table));
-
-    Table read = {L"", L"", 0, 0};
+    EXPECT_TRUE(process(RegKey::OpInstall, table) && process(RegKey::OpCheck, table));
     EXPECT_TRUE(process(RegKey::OpRead, read));
-    EXPECT_STREQ(read.name, table.name);
     EXPECT_STREQ(read.folder, table.folder);
-    EXPECT_EQ(read.flags, table.flags);
-    EXPECT_EQ(read.level, table.level);
-
+    EXPECT_TRUE(read.flags == table.flags && read.level == table.level);
     EXPECT_TRUE(process(RegKey::OpRemove, table));
-    EXPECT_TRUE(Raw::Tree(Sub(L"App\\Setup")).empty());
+    EXPECT_TRUE(Tree(Sub(L"App\\Setup")).empty());
     EXPECT_FALSE(process(RegKey::OpCheck, table));
 }
 
 // ---- Log mode ----
 
-TEST_F(Registry, LogModeCountsThenWritesRegistryText)
+TEST_F(Registry, LogModeCountsThenWritesRegistryTextAndTouchesNothing)
 {
-    ASSERT_FALSE(Raw::Exists(L"Software\\X"));
+    ASSERT_FALSE(Exists(L"Software\\X"));
     auto run = [] {
         RegKey key(L"HKCU\\Software\\X", 1);
         EXPECT_TRUE(key.IsOpen());
@@ -916,24 +774,19 @@ TEST_F(Registry, LogModeCountsThenWritesRegistryText)
     RegKey::StartLog(nullptr);
     run();
     EXPECT_EQ(RegKey::EndLog(), 38u);
-    std::vector<wchar_t> buf(38, 0xFDFD);
-    buf.push_back(0xFDFD);
-    RegKey::StartLog(buf.data());
+    GuardedBuffer<wchar_t> exact(38);
+    RegKey::StartLog(exact.Data());
     run();
     EXPECT_EQ(RegKey::EndLog(), 38u);
-    EXPECT_EQ(std::wstring(buf.data()), L"[HKCU\\Software\\X]\r\nA=dword:0000000A\r\n");
-    EXPECT_EQ(buf[38], 0xFDFD);
-    EXPECT_FALSE(Raw::Exists(L"Software\\X"));  // nothing reached the registry
-
+    EXPECT_EQ(exact.Text(), L"[HKCU\\Software\\X]\r\nA=dword:0000000A\r\n");
+    EXPECT_TRUE(exact.GuardIntact());
+    EXPECT_FALSE(Exists(L"Software\\X"));
     // Nothing logged: 0, and the buffer is left alone.
     wchar_t untouched[4] = L"abc";
     RegKey::StartLog(untouched);
     EXPECT_EQ(RegKey::EndLog(), 0u);
     EXPECT_STREQ(untouched, L"abc");
-}
 
-TEST_F(Registry, LogModeLinesForStringsDeletionsAndJoins)
-{
     std::vector<wchar_t> buf(1024, 0);
     RegKey::StartLog(buf.data());
     {
@@ -946,8 +799,7 @@ TEST_F(Registry, LogModeLinesForStringsDeletionsAndJoins)
         // Everything else reaches nothing while the log is on.
         EXPECT_FALSE(key.PutBin(L"Bin", reinterpret_cast<const unsigned char*>("x"), 1));
         EXPECT_EQ(key.GetDword(L"Minus", 3), 3u);
-        RegKey child(key, L"Child", 1);
-        EXPECT_FALSE(child.IsOpen());
+        EXPECT_FALSE(RegKey(key, L"Child", 1).IsOpen());
         RegKey parent;
         EXPECT_TRUE(parent.OpenParent((path + L"\\One\\Two").c_str(), 0, 1));
     }
@@ -956,55 +808,35 @@ TEST_F(Registry, LogModeLinesForStringsDeletionsAndJoins)
                             path + L"\\One]\r\n";
     EXPECT_EQ(std::wstring(buf.data()), expected);
     EXPECT_EQ(count, expected.size() + 1);
-    EXPECT_FALSE(Raw::Exists(sub));
+    EXPECT_FALSE(Exists(sub));
 
     // Each line is cut at 254 characters.
-    std::wstring longValue(400, L'v');
     RegKey::StartLog(nullptr);
-    {
-        RegKey key(L"HKCU\\L", 1);
-        key.PutStr(L"N", longValue.c_str());
-    }
+    RegKey(L"HKCU\\L", 1).PutStr(L"N", std::wstring(400, L'v').c_str());
     EXPECT_EQ(RegKey::EndLog(), 10u + 254u + 1u);
 }
 
-// ---- Static helpers ----
+// ---- Static helpers, hives and product keys ----
 
 TEST_F(Registry, SubkeyNames)
 {
     EXPECT_STREQ(RegKey::FindLastSubkeyName(L"HKCU\\Software\\X"), L"X");
     EXPECT_STREQ(RegKey::FindLastSubkeyName(L"X"), L"X");
     EXPECT_STREQ(RegKey::FindLastSubkeyName(L"HKCU\\Software\\"), L"");
-    EXPECT_EQ(RegKey::FindLastSubkeyName(L""), nullptr);
-    EXPECT_EQ(RegKey::FindLastSubkeyName(nullptr), nullptr);
+    EXPECT_TRUE(RegKey::FindLastSubkeyName(L"") == nullptr && RegKey::FindLastSubkeyName(nullptr) == nullptr);
 
+    // A parent whether or not the path ends in a backslash; none for one component.
+    for (const wchar_t* child : {L"HKCU\\Software\\X", L"HKCU\\Software\\"}) {
+        wchar_t buf[MAX_PATH] = L"stale";
+        EXPECT_TRUE(RegKey::GetParentSubkeyName(child, buf, MAX_PATH));
+        EXPECT_STREQ(buf, L"HKCU\\Software");
+    }
     wchar_t buf[MAX_PATH] = L"stale";
-    EXPECT_TRUE(RegKey::GetParentSubkeyName(L"HKCU\\Software\\X", buf, MAX_PATH));
-    EXPECT_STREQ(buf, L"HKCU\\Software");
-    EXPECT_TRUE(RegKey::GetParentSubkeyName(L"HKCU\\Software\\", buf, MAX_PATH));
-    EXPECT_STREQ(buf, L"HKCU\\Software");
     EXPECT_FALSE(RegKey::GetParentSubkeyName(L"HKCU", buf, MAX_PATH));
     EXPECT_STREQ(buf, L"");
     EXPECT_FALSE(RegKey::GetParentSubkeyName(L"", buf, MAX_PATH));
     EXPECT_FALSE(RegKey::GetParentSubkeyName(L"a\\b", nullptr, MAX_PATH));
-    GuardedBuffer<wchar_t> small(4);
-    EXPECT_FALSE(RegKey::GetParentSubkeyName(L"HKCU\\Software\\X", small.Data(), 4));
-    EXPECT_TRUE(small.GuardIntact());
-    EXPECT_EQ(small.Text(), L"");
-
-    EXPECT_STREQ(RegKey::sz_CLASSES, L"HKCLS");
-    EXPECT_STREQ(RegKey::sz_CLASSES_CLSID, L"HKCLS\\CLSID");
-    EXPECT_STREQ(RegKey::sz_HKCU_Software_MyCompany, L"HKCU\\Software\\Corvantrix");
-    EXPECT_STREQ(RegKey::sz_HKLM_Software_MyCompany, L"HKLM\\Software\\Corvantrix");
-    EXPECT_STREQ(RegKey::sz_HKCU_WinCurVer, L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion");
-    EXPECT_STREQ(RegKey::sz_HKLM_WinCurVer, L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion");
-    EXPECT_STREQ(RegKey::sz_HKLM_WinNTCurVer, L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion");
-    EXPECT_STREQ(RegKey::sz_Setup_Restrictions, L"Setup\\Restrictions");
-    EXPECT_STREQ(RegKey::sz_Software_Veltaron, L"Software\\Veltaron");
-    EXPECT_STREQ(RegKey::pszFmtPrefix, L"%s%s");
-    EXPECT_TRUE(RegKey::IsWritable(RegKey::OpRemove) && RegKey::IsWritable(RegKey::OpInstall));
-    EXPECT_FALSE(RegKey::IsWritable(RegKey::OpCheck) || RegKey::IsWritable(RegKey::OpRead) ||
-                 RegKey::IsWritable(RegKey::OpCheckAbsent) || RegKey::IsWritable(RegKey::OpCheckNoCase));
+    EXPECT_FALSE(RegKey::GetParentSubkeyName(L"HKCU\\Software\\X", buf, 4));  // does not fit
 }
 
 TEST_F(Registry, SaveAndLoadHives)
@@ -1012,7 +844,7 @@ TEST_F(Registry, SaveAndLoadHives)
     RegKey root(Path(L"Hive").c_str(), 1);
     BuildTree(root, L"Hive");
     std::wstring dir = test::NewTempDir(L"hive");
-    std::wstring file = dir + L"\\saved.hiv";
+    std::wstring file = dir + L"\\saved.hiv", fresh = dir + L"\\fresh.hiv", none = dir + L"\\none.hiv";
     // An existing read-only file is replaced and keeps its attributes.
     ASSERT_TRUE(test::WriteUtf8File(file, "old"));
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -1020,59 +852,49 @@ TEST_F(Registry, SaveAndLoadHives)
     EXPECT_EQ(RegKey::lError, ERROR_SUCCESS);
     EXPECT_TRUE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY);
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-
-    std::wstring fresh = dir + L"\\fresh.hiv";
     ASSERT_TRUE(RegKey::SaveKey(root, fresh.c_str(), nullptr));
     EXPECT_TRUE(GetFileAttributesW(fresh.c_str()) & FILE_ATTRIBUTE_ARCHIVE);
 
     std::wstring mount = L"GlmbxHive" + std::to_wstring(GetCurrentProcessId());
     ASSERT_TRUE(RegKey::LoadKey(HKEY_USERS, mount.c_str(), file.c_str()));
-    {
-        RegKey loaded((L"HKU\\" + mount + L"\\One\\Two").c_str(), 0);
-        EXPECT_EQ(loaded.GetDword(L"D", 0), 0xFFFFFFFFu);
-    }
+    EXPECT_EQ(RegKey((L"HKU\\" + mount + L"\\One\\Two").c_str(), 0).GetDword(L"D", 0), 0xFFFFFFFFu);
     EXPECT_TRUE(RegKey::UnLoadKey(HKEY_USERS, mount.c_str()));
     EXPECT_FALSE(RegKey((L"HKU\\" + mount).c_str(), 0).IsOpen());
 
-    EXPECT_FALSE(RegKey::SaveKey(nullptr, (dir + L"\\none.hiv").c_str(), nullptr));
+    EXPECT_FALSE(RegKey::SaveKey(nullptr, none.c_str(), nullptr));
     EXPECT_NE(RegKey::lError, ERROR_SUCCESS);
-    DeleteFileW(file.c_str());
-    DeleteFileW(fresh.c_str());
-    DeleteFileW((dir + L"\\none.hiv").c_str());
+    for (const std::wstring& f : {file, fresh, none})
+        DeleteFileW(f.c_str());
     RemoveDirectoryW(dir.c_str());
 }
-
-// ---- Product keys and global helpers ----
 
 TEST_F(Registry, LegacySettingsMoveToTheCurrentCompany)
 {
     std::wstring product = L"GlmbxMove" + std::to_wstring(GetCurrentProcessId());
-    std::wstring legacy = L"Software\\Veltaron\\" + product;
-    std::wstring current = L"Software\\Corvantrix\\" + product;
-    ASSERT_FALSE(Raw::Exists(L"Software\\Veltaron"));
-    Raw::Set(legacy, L"Old", REG_DWORD, "\x05\0\0\0", 4);
-    Raw::Set(legacy + L"\\Setup", L"Home", REG_SZ, L"C:\\Old", 14);
+    std::wstring legacy = L"Software\\Veltaron\\" + product, current = L"Software\\Corvantrix\\" + product;
+    ASSERT_FALSE(Exists(L"Software\\Veltaron"));
+    RawDword(legacy, L"Old", 5);
+    RawSet(legacy + L"\\Setup", L"Home", REG_SZ, L"C:\\Old", 14);
 
     EXPECT_TRUE(RegKey::MoveLegacyKey(1, product.c_str()));
-    EXPECT_EQ(Raw::Get(current, L"Old").second.size(), 4u);
-    EXPECT_TRUE(Raw::HasValue(current + L"\\Setup", L"Home"));
-    EXPECT_FALSE(Raw::Exists(legacy));
-    EXPECT_FALSE(Raw::Exists(L"Software\\Veltaron"));  // emptied, so removed
+    EXPECT_EQ(RawGet(current, L"Old").second.size(), 4u);
+    EXPECT_TRUE(HasValue(current + L"\\Setup", L"Home"));
+    EXPECT_FALSE(Exists(legacy));
+    EXPECT_FALSE(Exists(L"Software\\Veltaron"));  // emptied, so removed
 
     // With settings under the current company, the former ones are left alone.
-    Raw::Set(legacy, L"Stale", REG_DWORD, "\x01\0\0\0", 4);
+    RawDword(legacy, L"Stale", 1);
     EXPECT_TRUE(RegKey::MoveLegacyKey(1, product.c_str()));
-    EXPECT_TRUE(Raw::Exists(legacy));
-    EXPECT_FALSE(Raw::HasValue(current, L"Stale"));
+    EXPECT_TRUE(Exists(legacy));
+    EXPECT_FALSE(HasValue(current, L"Stale"));
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Veltaron");
     RegDeleteTreeW(HKEY_CURRENT_USER, current.c_str());
     EXPECT_TRUE(RegKey::MoveLegacyKey(1, product.c_str()));  // nothing anywhere
 }
 
-TEST_F(Registry, HomeFolderOfAProduct)
+TEST_F(Registry, HomeFolderRestrictionsAndPowerUsers)
 {
     std::wstring product = L"GlmbxHome" + std::to_wstring(GetCurrentProcessId());
-    std::wstring setup = L"HKLM\\Software\\Corvantrix\\" + product + L"\\Setup";
     wchar_t folder[MAX_PATH] = L"C:\\Program Files\\Test";
     EXPECT_TRUE(ProcessHomeFolder(RegKey::OpInstall, product.c_str(), folder, MAX_PATH));
     EXPECT_TRUE(ProcessHomeFolder(RegKey::OpCheck, product.c_str(), folder, MAX_PATH));
@@ -1082,32 +904,20 @@ TEST_F(Registry, HomeFolderOfAProduct)
     EXPECT_TRUE(ProcessHomeFolder(RegKey::OpRemove, product.c_str(), folder, MAX_PATH));
     EXPECT_FALSE(GetHomeFolder(product.c_str(), read));
     EXPECT_STREQ(read, L"");
-
     // Only the former company knows the product: read there.
-    {
-        RegKey old((L"HKLM\\Software\\Veltaron\\" + product + L"\\Setup").c_str(), 1);
-        old.PutStr(L"Home", L"C:\\Veltaron");
-        RegKey cur(L"HKLM\\Software\\Corvantrix", 1);
-        cur.DelSubKey(product.c_str());
-    }
+    RegKey((L"HKLM\\Software\\Veltaron\\" + product + L"\\Setup").c_str(), 1).PutStr(L"Home", L"C:\\Veltaron");
+    RegKey(L"HKLM\\Software\\Corvantrix", 1).DelSubKey(product.c_str());
     EXPECT_TRUE(GetHomeFolder(product.c_str(), read));
     EXPECT_STREQ(read, L"C:\\Veltaron");
-    {
-        RegKey software(L"HKLM\\Software", 1);
-        software.DelSubKey((L"Veltaron\\" + product).c_str());
-        software.DelSubKeyIfEmpty(L"Veltaron");
-    }
+    RegKey software(L"HKLM\\Software", 1);
+    software.DelSubKey((L"Veltaron\\" + product).c_str());
+    software.DelSubKeyIfEmpty(L"Veltaron");
     EXPECT_FALSE(ProcessHomeFolder(RegKey::OpRead, nullptr, read, MAX_PATH));
-}
 
-TEST_F(Registry, PowerUserAndRestrictions)
-{
     EXPECT_TRUE(IsPowerUser());  // Wine's user may write to the machine's software key
-    EXPECT_FALSE(RegKey(L"HKLM\\Software\\Corvantrix", 0).FindValue(L"Temp"));
-
-    std::wstring product = L"GlmbxRestrict" + std::to_wstring(GetCurrentProcessId());
+    EXPECT_FALSE(RegKey(L"HKLM\\Software\\Corvantrix", 0).FindValue(L"Temp"));  // and the probe is gone
     EXPECT_EQ(Restricted(product.c_str(), L"NoAbout"), 0u);
-    Raw::Set(L"Software\\Corvantrix\\" + product + L"\\Setup\\Restrictions", L"NoAbout", REG_DWORD, "\x01\0\0\0", 4);
+    RawDword(L"Software\\Corvantrix\\" + product + L"\\Setup\\Restrictions", L"NoAbout", 1);
     EXPECT_EQ(Restricted(product.c_str(), L"NoAbout"), 1u);
     EXPECT_EQ(Restricted(product.c_str(), nullptr), 0u);
     EXPECT_EQ(Restricted(product.c_str(), L"Other"), 0u);
@@ -1121,33 +931,29 @@ TEST_F(Registry, ShellExtensionInstalledCheckedAndRemoved)
     const wchar_t* types[] = {type.c_str(), nullptr};
     const wchar_t* name = L"GlimpseboxTestMenu";
     const wchar_t* dll = L"C:\\Program Files\\Glimpsebox\\GLMBX32.DLL";
+    const std::wstring server = std::wstring(L"HKCLS\\CLSID\\") + clsid;
+    const std::wstring handler = L"HKCLS\\" + type + L"\\shellex\\ContextMenuHandlers\\" + name;
+    const wchar_t* approved = L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+    auto text = [](const std::wstring& key, const wchar_t* value) {
+        wchar_t buf[MAX_PATH];
+        RegKey(key.c_str(), 0).GetStr(value, buf, MAX_PATH, L"<none>");
+        return std::wstring(buf);
+    };
 
     EXPECT_FALSE(SetupCtxMenuRegistry(RegKey::OpCheck, name, dll, clsid, types, 0));
     ASSERT_TRUE(SetupCtxMenuRegistry(RegKey::OpInstall, name, dll, clsid, types, 0));
-    {
-        RegKey server((std::wstring(L"HKCLS\\CLSID\\") + clsid + L"\\InProcServer32").c_str(), 0);
-        wchar_t buf[MAX_PATH];
-        server.GetStr(nullptr, buf, MAX_PATH);
-        EXPECT_STREQ(buf, dll);
-        server.GetStr(L"ThreadingModel", buf, MAX_PATH);
-        EXPECT_STREQ(buf, L"Apartment");
-        RegKey handler((L"HKCLS\\" + type + L"\\shellex\\ContextMenuHandlers\\" + name).c_str(), 0);
-        handler.GetStr(nullptr, buf, MAX_PATH);
-        EXPECT_STREQ(buf, clsid);
-        RegKey approved(L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved", 0);
-        approved.GetStr(clsid, buf, MAX_PATH);
-        EXPECT_STREQ(buf, name);
-    }
+    EXPECT_EQ(text(server + L"\\InProcServer32", nullptr), dll);
+    EXPECT_EQ(text(server + L"\\InProcServer32", L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(text(handler, nullptr), clsid);
+    EXPECT_EQ(text(approved, clsid), name);
     EXPECT_TRUE(SetupCtxMenuRegistry(RegKey::OpCheck, name, dll, clsid, types, 0));
     EXPECT_FALSE(SetupCtxMenuRegistry(RegKey::OpCheck, name, L"C:\\elsewhere.dll", clsid, types, 0));
     EXPECT_TRUE(RegisterShellExt(RegKey::OpCheck, name, dll, clsid, types, L"ContextMenuHandlers", 0));
 
     ASSERT_TRUE(SetupCtxMenuRegistry(RegKey::OpRemove, name, dll, clsid, types, 0));
-    EXPECT_FALSE(RegKey((std::wstring(L"HKCLS\\CLSID\\") + clsid).c_str(), 0).IsOpen());
-    EXPECT_FALSE(RegKey((L"HKCLS\\" + type + L"\\shellex\\ContextMenuHandlers\\" + name).c_str(), 0).IsOpen());
-    EXPECT_FALSE(RegKey(L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved", 0)
-                     .FindValue(clsid));
+    EXPECT_FALSE(RegKey(server.c_str(), 0).IsOpen());
+    EXPECT_FALSE(RegKey(handler.c_str(), 0).IsOpen());
+    EXPECT_FALSE(RegKey(approved, 0).FindValue(clsid));
     EXPECT_FALSE(SetupCtxMenuRegistry(RegKey::OpCheck, name, dll, clsid, types, 0));
-    RegKey classes(L"HKCLS", 1);
-    classes.DelSubKey(type.c_str());
+    RegKey(L"HKCLS", 1).DelSubKey(type.c_str());
 }

@@ -22,6 +22,8 @@
 
 namespace {
 
+using Names = std::set<std::wstring>;
+
 std::wstring PathOf(const ITEMIDLIST* item)
 {
     wchar_t path[MAX_PATH];
@@ -48,8 +50,7 @@ std::vector<BYTE> MakeList(const std::vector<USHORT>& sizes)
         bytes.push_back(static_cast<BYTE>(sizes[i] >> 8));
         bytes.insert(bytes.end(), sizes[i] - 2u, static_cast<BYTE>(0x40 + i));
     }
-    bytes.push_back(0);
-    bytes.push_back(0);
+    bytes.insert(bytes.end(), 2, 0);
     return bytes;
 }
 
@@ -59,20 +60,36 @@ std::wstring SpecialFolder(int csidl)
     return GetSpecialFolderPath(nullptr, csidl, path) ? path : L"";
 }
 
-std::wstring Simplified(std::wstring path)
+// A path through SimplifyShellName or UnSimplifyShellName, in a MAX_PATH buffer.
+std::wstring Through(BOOL (*convert)(wchar_t*, int), const std::wstring& path)
 {
     std::vector<wchar_t> buf(path.begin(), path.end());
     buf.resize(MAX_PATH, 0);
-    SimplifyShellName(buf.data(), MAX_PATH);
+    convert(buf.data(), MAX_PATH);
     return buf.data();
 }
 
-std::wstring UnSimplified(std::wstring path)
+// The parsing names of a folder's items, freeing each item.
+Names NamesIn(iShellFolder& folder, SHCONTF flags)
 {
-    std::vector<wchar_t> buf(path.begin(), path.end());
-    buf.resize(MAX_PATH, 0);
-    UnSimplifyShellName(buf.data(), MAX_PATH);
-    return buf.data();
+    Names names;
+    iEnumIDList walk(folder, nullptr, flags);
+    while (ITEMIDLIST* item = walk.Next()) {
+        wchar_t name[MAX_PATH] = L"";
+        EXPECT_TRUE(folder.GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, name, MAX_PATH));
+        names.insert(name);
+        FreePIDL(item);
+    }
+    return names;
+}
+
+// Whether a COM call gave an object; the object is released.
+template <typename T>
+bool Got(T* object)
+{
+    if (object)
+        object->Release();
+    return object != nullptr;
 }
 
 class ShellItems : public ::testing::Test {
@@ -93,30 +110,10 @@ protected:
         ConvertPathToLFN(Path(name).c_str(), path);
         return path;
     }
+    void Attach(PIDL& list, const wchar_t* name) const { list.Attach(GetPidlOf(Path(name).c_str())); }
 
     std::wstring dir;
 };
-
-// Test values of the registry go below a key of their own, deleted afterwards.
-class RegistryPlace {
-public:
-    RegistryPlace() : path(L"HKCU\\Software\\GlimpseboxTests\\" + std::to_wstring(GetCurrentProcessId()) + L"-shell"),
-                      key(path.c_str(), 1) {}
-    ~RegistryPlace()
-    {
-        key.Close();
-        RegKey parent(L"HKCU\\Software\\GlimpseboxTests", 1);
-        parent.DelSubKey((std::to_wstring(GetCurrentProcessId()) + L"-shell").c_str());
-    }
-    std::wstring path;
-    RegKey key;
-};
-
-} // namespace
-
-// ---- Owners of COM objects ----
-
-namespace {
 
 // An object that counts its references. COM objects end through Release, never through delete.
 #pragma GCC diagnostic push
@@ -138,6 +135,8 @@ public:
 #pragma GCC diagnostic pop
 
 } // namespace
+
+// ---- Owners of COM objects ----
 
 TEST(ComOwners, OneReferenceEachReleasedOnce)
 {
@@ -172,38 +171,25 @@ TEST(ComOwners, OneReferenceEachReleasedOnce)
     EXPECT_EQ(persist, nullptr);
     EXPECT_FALSE(link.Create(IID_IUnknown, IID_IUnknown, nullptr, CLSCTX_INPROC_SERVER));  // no such class
     EXPECT_FALSE(link.IsReady());
-}
 
-TEST(ComOwners, ShellAllocatorBlocks)
-{
+    // Blocks of the allocator wrapper and of the item-list functions are one allocator's.
     iMalloc allocator;
     ASSERT_TRUE(allocator.IsReady());
-    auto* block = static_cast<BYTE*>(allocator.Alloc(16));
+    auto* block = static_cast<BYTE*>(allocator.Realloc(nullptr, 16));
     ASSERT_NE(block, nullptr);
-    memset(block, 0x5A, 16);
-    block = static_cast<BYTE*>(allocator.Realloc(block, 4000));
-    ASSERT_NE(block, nullptr);
-    EXPECT_EQ(block[15], 0x5A);
-    // Blocks of the wrapper and of the item-list functions are one allocator's.
     FreePIDL(reinterpret_cast<ITEMIDLIST*>(block));
-    void* fresh = allocator.Realloc(nullptr, 8);
-    EXPECT_NE(fresh, nullptr);
-    allocator.Free(fresh);
     allocator.Free(nullptr);
-    allocator.HeapMinimize();
 }
 
 // ---- Item lists ----
 
 TEST_F(ShellItems, WalksOfARealListAddUp)
 {
-    PIDL file;
-    file.Attach(GetPidlOf(Path(L"Sub\\c.txt").c_str()));
-    PIDL folder;
-    folder.Attach(GetPidlOf(Path(L"Sub").c_str()));
-    ASSERT_TRUE(file.IsReady());
-    ASSERT_TRUE(folder.IsReady());
-
+    PIDL file, folder, other;
+    Attach(file, L"Sub\\c.txt");
+    Attach(folder, L"Sub");
+    Attach(other, L"a.txt");
+    ASSERT_TRUE(file.IsReady() && folder.IsReady());
     EXPECT_EQ(PIDL::GetCount(file), PIDL::GetCount(folder) + 1);
     unsigned sum = 0;
     int count = 0;
@@ -215,9 +201,7 @@ TEST_F(ShellItems, WalksOfARealListAddUp)
     EXPECT_EQ(reinterpret_cast<const BYTE*>(PIDL::GetEnd(file)) - reinterpret_cast<const BYTE*>(file.operator ITEMIDLIST*()),
               static_cast<ptrdiff_t>(sum));
     EXPECT_TRUE(PIDL::IsValid(file, sum + 2));
-    EXPECT_FALSE(PIDL::IsValid(file, sum + 1));
-    EXPECT_FALSE(PIDL::IsValid(file, sum + 4));
-    EXPECT_FALSE(PIDL::IsValid(file, 0));
+    EXPECT_FALSE(PIDL::IsValid(file, sum + 1) || PIDL::IsValid(file, sum + 4) || PIDL::IsValid(file, 0));
 
     // The last item is the file itself: cutting it gives the folder, appending it back the file.
     PIDL copy;
@@ -229,24 +213,15 @@ TEST_F(ShellItems, WalksOfARealListAddUp)
     ASSERT_TRUE(copy.AppendOne(PIDL::GetLast(file)));
     EXPECT_EQ(Bytes(copy), Bytes(file));
     EXPECT_EQ(PathOf(copy), ShellPath(L"Sub\\c.txt"));
-
     // Appending a list to itself doubles it, even though the reallocation moves it.
-    PIDL twice;
-    ASSERT_TRUE(twice.CopyAll(folder));
-    ASSERT_TRUE(twice.AppendAll(twice));
-    EXPECT_EQ(PIDL::GetCount(twice), 2 * PIDL::GetCount(folder));
+    ASSERT_TRUE(copy.CopyAll(folder));
+    ASSERT_TRUE(copy.AppendAll(copy));
+    EXPECT_EQ(PIDL::GetCount(copy), 2 * PIDL::GetCount(folder));
+    ASSERT_TRUE(copy.CopyOne(file));
+    EXPECT_EQ(PIDL::GetCount(copy), 1);
+    EXPECT_EQ(PIDL::GetSizeOne(copy), PIDL::GetSizeOne(file));
 
-    PIDL one;
-    ASSERT_TRUE(one.CopyOne(file));
-    EXPECT_EQ(PIDL::GetCount(one), 1);
-    EXPECT_EQ(PIDL::GetSizeOne(one), PIDL::GetSizeOne(file));
-
-    const ITEMIDLIST* child = file.GetChildOf(folder);
-    ASSERT_NE(child, nullptr);
-    EXPECT_EQ(PIDL::GetCount(child), 1);
-    EXPECT_EQ(child, PIDL::GetLast(file));
-    PIDL other;
-    other.Attach(GetPidlOf(Path(L"a.txt").c_str()));
+    EXPECT_EQ(file.GetChildOf(folder), PIDL::GetLast(file));
     EXPECT_EQ(file.GetChildOf(other), nullptr);
     EXPECT_EQ(file.GetChildOf(nullptr), static_cast<const ITEMIDLIST*>(file));
     EXPECT_NE(file.CompareAbs(other), 0);
@@ -255,36 +230,29 @@ TEST_F(ShellItems, WalksOfARealListAddUp)
 
 TEST(Pidl, NullAndEmptyLists)
 {
-    EXPECT_EQ(PIDL::GetSizeOne(nullptr), 0u);
-    EXPECT_EQ(PIDL::GetSizeTotal(nullptr), 0u);
+    EXPECT_EQ(PIDL::GetSizeOne(nullptr) + PIDL::GetSizeTotal(nullptr), 0u);
     EXPECT_EQ(PIDL::GetCount(nullptr), 0);
     EXPECT_TRUE(PIDL::IsEmpty(nullptr));
-    EXPECT_EQ(PIDL::GetFirst(nullptr), nullptr);
-    EXPECT_EQ(PIDL::GetLast(nullptr), nullptr);
-    EXPECT_EQ(PIDL::GetEnd(nullptr), nullptr);
+    EXPECT_TRUE(!PIDL::GetFirst(nullptr) && !PIDL::GetLast(nullptr) && !PIDL::GetEnd(nullptr));
     EXPECT_TRUE(PIDL::IsValid(nullptr, 0));
     EXPECT_FALSE(PIDL::IsValid(nullptr, 2));
 
     PIDL list;
-    EXPECT_FALSE(list.IsReady());
-    EXPECT_FALSE(list.RemoveLast());
+    EXPECT_FALSE(list.IsReady() || list.RemoveLast());
     EXPECT_EQ(list.GetPut(1, nullptr), 0u);
     ASSERT_TRUE(list.Reset());
     EXPECT_TRUE(PIDL::IsEmpty(list));
     EXPECT_EQ(PIDL::GetSizeTotal(list), 2u);
     EXPECT_EQ(PIDL::GetFirst(list), nullptr);
     EXPECT_FALSE(list.RemoveLast());
+    list.Free();
     ASSERT_TRUE(list.CopyAll(nullptr));
-    EXPECT_TRUE(list.IsReady());
-    EXPECT_TRUE(PIDL::IsEmpty(list));
-
+    EXPECT_TRUE(list.IsReady() && PIDL::IsEmpty(list));
     // Appending to a PIDL that holds nothing starts from an empty list.
     std::vector<BYTE> items = MakeList({6, 4});
     PIDL appended;
     ASSERT_TRUE(appended.AppendAll(AsList(items)));
     EXPECT_EQ(Bytes(appended), items);
-    list.Free();
-    EXPECT_FALSE(list.IsReady());
 
     ITEMIDLIST* made = PIDL::Make();
     ASSERT_NE(made, nullptr);
@@ -298,9 +266,26 @@ TEST(Pidl, NullAndEmptyLists)
     }
     EXPECT_EQ(detached, made);  // still ours after the owner went
     FreePIDL(detached);
+
+    // Allocation: zero-filled blocks, and a copy of a list's first item.
+    ITEMIDLIST* block = AllocPIDL(static_cast<unsigned short>(32));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(memcmp(block, std::vector<BYTE>(32, 0).data(), 32), 0);
+    FreePIDL(block);
+    FreePIDL(nullptr);
+    std::vector<BYTE> two = MakeList({6, 8});
+    ITEMIDLIST* first = AllocPIDL(AsList(two));
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(PIDL::GetCount(first), 1);
+    EXPECT_EQ(PIDL::GetSizeTotal(first), 8u);
+    EXPECT_EQ(memcmp(first, two.data(), 6), 0);
+    FreePIDL(first);
+    EXPECT_EQ(AllocPIDL(static_cast<const ITEMIDLIST*>(nullptr)), nullptr);
+    const BYTE oneByte[] = {1, 0, 0, 0};
+    EXPECT_EQ(AllocPIDL(reinterpret_cast<const ITEMIDLIST*>(oneByte)), nullptr);
 }
 
-TEST(Pidl, PutReadsOnlyConsistentListsOfAtMost4096Bytes)
+TEST(Pidl, PutTakesOnlyConsistentListsOfAtMost4096BytesAndGetWritesAllOrNothing)
 {
     std::vector<BYTE> good = MakeList({10, 4, 20});
     PIDL list;
@@ -317,18 +302,12 @@ TEST(Pidl, PutReadsOnlyConsistentListsOfAtMost4096Bytes)
         std::vector<BYTE> bytes;
         unsigned bufSize;
         bool wellFormed;  // refused for its size alone
-    };
-    std::vector<BYTE> tooShortItem = {4, 0, 1, 2, 1, 0, 0, 0};   // an item of 1 byte cannot hold its size
-    std::vector<BYTE> pastTheBuffer = {4, 0, 1, 2, 9, 0, 3, 3, 0, 0};
-    std::vector<BYTE> huge = MakeList({4000, 96});               // 4098 bytes with terminator
-    std::vector<BYTE> unterminated(6000, 0x10);                  // items of 0x1010 bytes forever
-    std::vector<BYTE> empty;
-    const Bad bad[] = {
-        {"item of one byte", tooShortItem, 0, false},
-        {"item runs past the buffer", pastTheBuffer, 8, false},
+    } const bad[] = {
+        {"item of one byte", {4, 0, 1, 2, 1, 0, 0, 0}, 0, false},
+        {"item runs past the buffer", {4, 0, 1, 2, 9, 0, 3, 3, 0, 0}, 8, false},
         {"terminator outside the buffer", good, static_cast<unsigned>(good.size() - 1), false},
-        {"more than 4096 bytes", huge, 0, true},
-        {"no terminator within 4096 bytes", unterminated, 0, false},
+        {"more than 4096 bytes", MakeList({4000, 96}), 0, true},
+        {"no terminator within 4096 bytes", std::vector<BYTE>(6000, 0x10), 0, false},
     };
     for (const Bad& b : bad) {
         SCOPED_TRACE(b.what);
@@ -339,125 +318,96 @@ TEST(Pidl, PutReadsOnlyConsistentListsOfAtMost4096Bytes)
                   b.wellFormed);
     }
     EXPECT_EQ(list.GetPut(0, nullptr), 0u);
-
-    // Exactly 4096 bytes is still accepted.
-    std::vector<BYTE> largest = MakeList({4000, 94});
-    ASSERT_EQ(largest.size(), 4096u);
+    std::vector<BYTE> largest = MakeList({4000, 94});  // exactly 4096 bytes is still taken
     EXPECT_EQ(list.GetPut(0, largest.data()), 4096u);
     EXPECT_EQ(Bytes(list), largest);
-}
 
-TEST(Pidl, GetWritesTheWholeListOrNothing)
-{
-    std::vector<BYTE> bytes = MakeList({8, 6});
-    PIDL list;
-    list.Attach(AllocPIDL(static_cast<unsigned short>(bytes.size())));
-    ASSERT_TRUE(list.IsReady());
-    memcpy(static_cast<ITEMIDLIST*>(list), bytes.data(), bytes.size());
-
-    EXPECT_EQ(list.GetPut(1, nullptr), bytes.size());
-    test::GuardedBuffer<unsigned char> exact(static_cast<int>(bytes.size()));
-    EXPECT_EQ(list.GetPut(1, exact.Data(), static_cast<unsigned>(bytes.size())), bytes.size());
-    EXPECT_EQ(std::vector<BYTE>(exact.Data(), exact.Data() + bytes.size()), bytes);
-    EXPECT_TRUE(exact.GuardIntact());
-    test::GuardedBuffer<unsigned char> small(static_cast<int>(bytes.size()) - 1);
-    memset(small.Data(), 0x77, bytes.size() - 1);
-    EXPECT_EQ(list.GetPut(1, small.Data(), static_cast<unsigned>(bytes.size() - 1)), 0u);
-    EXPECT_TRUE(small.GuardIntact());
+    ASSERT_EQ(list.GetPut(0, good.data()), good.size());
+    const int size = static_cast<int>(good.size());
+    EXPECT_EQ(list.GetPut(1, nullptr), good.size());
+    test::GuardedBuffer<unsigned char> exact(size), small(size - 1);
+    EXPECT_EQ(list.GetPut(1, exact.Data(), size), good.size());
+    EXPECT_EQ(std::vector<BYTE>(exact.Data(), exact.Data() + size), good);
+    memset(small.Data(), 0x77, size - 1);
+    EXPECT_EQ(list.GetPut(1, small.Data(), size - 1), 0u);
     EXPECT_EQ(small.Data()[0], 0x77);
+    EXPECT_TRUE(exact.GuardIntact() && small.GuardIntact());
 }
 
 TEST_F(ShellItems, ListsOfListsRoundTripThroughOneBuffer)
 {
-    PIDL a, b, empty;
-    a.Attach(GetPidlOf(Path(L"a.txt").c_str()));
-    b.Attach(GetPidlOf(Path(L"Sub\\c.txt").c_str()));
+    PIDL a, b, empty, a2, empty2, b2;
+    Attach(a, L"a.txt");
+    Attach(b, L"Sub\\c.txt");
     ASSERT_TRUE(empty.Reset());
-    CSList lists;
-    lists.AddTail(&a);
-    lists.AddTail(&empty);
-    lists.AddTail(&b);
+    CSList lists, read;
+    for (PIDL* p : {&a, &empty, &b})
+        lists.AddTail(p);
+    for (PIDL* p : {&a2, &empty2, &b2})
+        read.AddTail(p);
 
     unsigned size = PIDL::GetPutPIDLList(lists, 0, 1, nullptr);
     EXPECT_EQ(size, PIDL::GetSizeTotal(a) + 2 + PIDL::GetSizeTotal(b));
     std::vector<BYTE> buffer(size);
     EXPECT_EQ(PIDL::GetPutPIDLList(lists, size, 1, buffer.data()), size);
     EXPECT_EQ(PIDL::GetPutPIDLList(lists, size - 1, 1, buffer.data()), 0u);  // too small: nothing
-
-    PIDL a2, empty2, b2;
-    CSList read;
-    read.AddTail(&a2);
-    read.AddTail(&empty2);
-    read.AddTail(&b2);
     // One byte short: the last list is cut, so none is taken.
     EXPECT_EQ(PIDL::GetPutPIDLList(read, size - 1, 0, buffer.data()), 0u);
-    EXPECT_FALSE(a2.IsReady());
-    EXPECT_FALSE(b2.IsReady());
-
+    EXPECT_FALSE(a2.IsReady() || b2.IsReady());
     EXPECT_EQ(PIDL::GetPutPIDLList(read, size, 0, buffer.data()), size);
     EXPECT_EQ(Bytes(a2), Bytes(a));
-    EXPECT_TRUE(empty2.IsReady());
-    EXPECT_TRUE(PIDL::IsEmpty(empty2));
+    EXPECT_TRUE(empty2.IsReady() && PIDL::IsEmpty(empty2));
     EXPECT_EQ(Bytes(b2), Bytes(b));
     EXPECT_EQ(PathOf(b2), ShellPath(L"Sub\\c.txt"));
 }
 
 TEST_F(ShellItems, PersistKeepsOnlyConsistentValues)
 {
-    RegistryPlace place;
-    ASSERT_TRUE(place.key.IsOpen());
-    PIDL file;
-    file.Attach(GetPidlOf(Path(L"a.txt").c_str()));
+    const std::wstring name = std::to_wstring(GetCurrentProcessId()) + L"-shell";
+    RegKey key((L"HKCU\\Software\\GlimpseboxTests\\" + name).c_str(), 1);
+    ASSERT_TRUE(key.IsOpen());
+    PIDL file, loaded, none;
+    Attach(file, L"a.txt");
     ASSERT_TRUE(file.IsReady());
-
-    EXPECT_TRUE(file.Persist(1, place.key, L"Item"));
-    EXPECT_EQ(place.key.GetBinSize(L"Item"), PIDL::GetSizeTotal(file));
-    PIDL loaded;
-    EXPECT_TRUE(loaded.Persist(0, place.key, L"Item"));
+    EXPECT_TRUE(file.Persist(1, key, L"Item"));
+    EXPECT_EQ(key.GetBinSize(L"Item"), PIDL::GetSizeTotal(file));
+    EXPECT_TRUE(loaded.Persist(0, key, L"Item"));
     EXPECT_EQ(Bytes(loaded), Bytes(file));
     EXPECT_EQ(PathOf(loaded), ShellPath(L"a.txt"));
 
     // Values that are not a list of at most 4096 bytes leave the loaded list as it was.
     std::vector<BYTE> big = MakeList({4000, 998});
-    ASSERT_EQ(big.size(), 5000u);
-    ASSERT_TRUE(place.key.PutBin(L"Big", big.data(), static_cast<unsigned>(big.size())));
-    EXPECT_TRUE(loaded.Persist(0, place.key, L"Big"));
-    EXPECT_EQ(Bytes(loaded), Bytes(file));
     const BYTE inconsistent[] = {9, 0, 1, 2, 0, 0};
-    ASSERT_TRUE(place.key.PutBin(L"Broken", inconsistent, sizeof(inconsistent)));
-    EXPECT_TRUE(loaded.Persist(0, place.key, L"Broken"));
-    EXPECT_EQ(Bytes(loaded), Bytes(file));
-    EXPECT_TRUE(loaded.Persist(0, place.key, L"Missing"));
-    EXPECT_EQ(Bytes(loaded), Bytes(file));
-
+    ASSERT_TRUE(key.PutBin(L"Big", big.data(), static_cast<unsigned>(big.size())));
+    ASSERT_TRUE(key.PutBin(L"Broken", inconsistent, sizeof(inconsistent)));
+    for (const wchar_t* value : {L"Big", L"Broken", L"Missing"}) {
+        EXPECT_TRUE(loaded.Persist(0, key, value));
+        EXPECT_EQ(Bytes(loaded), Bytes(file)) << test::ToUtf8(value);
+    }
     // Storing no list deletes the value.
-    PIDL none;
-    EXPECT_TRUE(none.Persist(1, place.key, L"Item"));
-    EXPECT_FALSE(place.key.FindValue(L"Item"));
+    EXPECT_TRUE(none.Persist(1, key, L"Item"));
+    EXPECT_FALSE(key.FindValue(L"Item"));
+    key.Close();
+    RegKey(L"HKCU\\Software\\GlimpseboxTests", 1).DelSubKey(name.c_str());
 }
 
 TEST_F(ShellItems, MakeRootCutsBackToTheDrive)
 {
-    PIDL file;
-    file.Attach(GetPidlOf(Path(L"Sub\\c.txt").c_str()));
+    PIDL file, desktop, computer;
+    Attach(file, L"Sub\\c.txt");
     ASSERT_TRUE(file.MakeRoot());
     wchar_t root[MAX_PATH];
     ASSERT_TRUE(ExtractRootPath(root, dir.c_str()));
     EXPECT_TRUE(IsSamePath(PathOf(file).c_str(), root)) << test::ToUtf8(PathOf(file));
-
     // The desktop directory's list reaches the root too, whatever its items are.
-    PIDL desktop;
     ASSERT_TRUE(desktop.Attach(CSIDL_DESKTOPDIRECTORY));
     ASSERT_TRUE(desktop.MakeRoot());
     ASSERT_TRUE(ExtractRootPath(root, SpecialFolder(CSIDL_DESKTOPDIRECTORY).c_str()));
     EXPECT_TRUE(IsSamePath(PathOf(desktop).c_str(), root));
-
     // "My Computer" has no file-system path.
-    PIDL computer;
     ASSERT_TRUE(computer.Attach(CSIDL_DRIVES));
     ASSERT_TRUE(computer.MakeRoot());
-    EXPECT_TRUE(computer.IsReady());
-    EXPECT_TRUE(PIDL::IsEmpty(computer));
+    EXPECT_TRUE(computer.IsReady() && PIDL::IsEmpty(computer));
 }
 
 TEST(Pidl, IsIETellsBrowserWindows)
@@ -480,44 +430,33 @@ TEST(Pidl, IsIETellsBrowserWindows)
     EXPECT_FALSE(PIDL::IsIE(plain));
     // A frame that hosts the browser's view shows web content, asked of the frame or any child.
     HWND view = make(L"Internet Explorer_Server", pane);
-    EXPECT_TRUE(PIDL::IsIE(plain));
-    EXPECT_TRUE(PIDL::IsIE(pane));
+    EXPECT_TRUE(PIDL::IsIE(plain) && PIDL::IsIE(pane));
     DestroyWindow(view);
-    EXPECT_FALSE(PIDL::IsIE(pane));
-    EXPECT_FALSE(PIDL::IsIE(nullptr));
+    EXPECT_FALSE(PIDL::IsIE(pane) || PIDL::IsIE(nullptr));
     DestroyWindow(plain);
     DestroyWindow(browser);
 }
 
 // ---- Folders ----
 
-TEST_F(ShellItems, FolderBoundToAPathWalksItsItems)
+TEST_F(ShellItems, FolderBoundToAPathWalksAndAnswersForItsItems)
 {
-    PIDL location;
+    PIDL location, a, b, sub, deep;
     iShellFolder folder(dir.c_str(), location);
     ASSERT_TRUE(folder.IsReady());
     wchar_t shellDir[MAX_PATH];
     ConvertPathToLFN(dir.c_str(), shellDir);
     EXPECT_EQ(PathOf(location), shellDir);
-    EXPECT_TRUE(folder.GetAttributes() & SFGAO_FOLDER);
-    EXPECT_TRUE(folder.GetAttributes() & SFGAO_FILESYSTEM);
-
-    iEnumIDList walk(folder, nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS);
+    EXPECT_EQ(folder.GetAttributes() & (SFGAO_FOLDER | SFGAO_FILESYSTEM), static_cast<ULONG>(SFGAO_FOLDER | SFGAO_FILESYSTEM));
+    EXPECT_EQ(NamesIn(folder, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS), (Names{L"a.txt", L"b.txt", L"Sub"}));
+    iEnumIDList walk(folder, nullptr, SHCONTF_FOLDERS);
     ASSERT_TRUE(walk.IsReady());
-    std::set<std::wstring> names;
-    while (ITEMIDLIST* item = walk.Next()) {
-        wchar_t name[MAX_PATH];
-        EXPECT_TRUE(folder.GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, name, MAX_PATH));
-        names.insert(name);
-        FreePIDL(item);
-    }
-    EXPECT_EQ(names, (std::set<std::wstring>{L"a.txt", L"b.txt", L"Sub"}));
+    FreePIDL(walk.Next());
     ASSERT_TRUE(walk.Reset());
     ITEMIDLIST* again = walk.Next();
     EXPECT_NE(again, nullptr);
     FreePIDL(again);
 
-    PIDL a, b, sub;
     a.Attach(folder.ParseDisplayName(L"a.txt", nullptr));
     b.Attach(folder.ParseDisplayName(L"b.txt", nullptr));
     ULONG asked = SFGAO_FOLDER;
@@ -527,89 +466,43 @@ TEST_F(ShellItems, FolderBoundToAPathWalksItsItems)
     EXPECT_EQ(folder.GetAttributesOf(a, SFGAO_FOLDER | SFGAO_FILESYSTEM), static_cast<ULONG>(SFGAO_FILESYSTEM));
     EXPECT_EQ(folder.GetAttributesOf(sub, SFGAO_FOLDER), static_cast<ULONG>(SFGAO_FOLDER));
     EXPECT_EQ(folder.ParseDisplayName(L"missing.txt", nullptr), nullptr);
-
     int order = 0;
-    ASSERT_TRUE(folder.Compare(a, b, 0, order));
-    EXPECT_LT(order, 0);
-    ASSERT_TRUE(folder.Compare(b, a, 0, order));
-    EXPECT_GT(order, 0);
-    ASSERT_TRUE(folder.Compare(a, a, 0, order));
-    EXPECT_EQ(order, 0);
-
-    WIN32_FIND_DATAW found = {};
-    ASSERT_TRUE(folder.GetDataFromIDList(a, SHGDFIL_FINDDATA, &found, sizeof(found)));
-    EXPECT_STREQ(found.cFileName, L"a.txt");
-
-    IDataObject* data = nullptr;
-    EXPECT_TRUE(folder.GetUIObjectOf(nullptr, a, IID_IDataObject, reinterpret_cast<void**>(&data)));
-    if (data)
-        data->Release();
+    EXPECT_TRUE(folder.Compare(a, b, 0, order) && order < 0);
+    EXPECT_TRUE(folder.Compare(a, a, 0, order) && order == 0);
     // An item two levels down is asked of the folder that holds it.
-    PIDL deep;
     deep.Attach(folder.ParseDisplayName(L"Sub\\c.txt", nullptr));
     ASSERT_EQ(PIDL::GetCount(deep), 2);
-    data = nullptr;
-    EXPECT_TRUE(folder.GetItemObj(nullptr, deep, IID_IDataObject, reinterpret_cast<void**>(&data)));
-    if (data)
-        data->Release();
-
-    IShellView* view = nullptr;
-    EXPECT_TRUE(folder.CreateShellViewObject(nullptr, IID_IShellView, reinterpret_cast<void**>(&view)));
-    if (view)
-        view->Release();
+    IDataObject* data = nullptr;
+    EXPECT_TRUE(folder.GetItemObj(nullptr, deep, IID_IDataObject, reinterpret_cast<void**>(&data)) && Got(data));
 
     // Binding to the child replaces the folder; a file is no folder and changes nothing.
     EXPECT_FALSE(folder.BindTo(a));
     ASSERT_TRUE(folder.BindTo(sub));
     EXPECT_TRUE(folder.GetAttributes() & SFGAO_FOLDER);
-    iEnumIDList inner(folder, nullptr, SHCONTF_NONFOLDERS);
-    ITEMIDLIST* c = inner.Next();
-    ASSERT_NE(c, nullptr);
-    wchar_t name[MAX_PATH];
-    EXPECT_TRUE(folder.GetDisplayNameOf(c, SHGDN_INFOLDER | SHGDN_FORPARSING, name, MAX_PATH));
-    EXPECT_STREQ(name, L"c.txt");
-    FreePIDL(c);
-    EXPECT_EQ(inner.Next(), nullptr);
+    EXPECT_EQ(NamesIn(folder, SHCONTF_NONFOLDERS), Names{L"c.txt"});
 }
 
 TEST_F(ShellItems, BindingFromTheDesktop)
 {
-    PIDL sub;
-    sub.Attach(GetPidlOf(Path(L"Sub").c_str()));
+    PIDL sub, file;
+    Attach(sub, L"Sub");
+    Attach(file, L"a.txt");
     ASSERT_TRUE(sub.IsReady());
-
     iShellFolder desktop(nullptr, nullptr);
     ASSERT_TRUE(desktop.IsReady());
-    iShellFolder direct(nullptr, sub);
-    ASSERT_TRUE(direct.IsReady());
-    iShellFolder stepwise;
+    iShellFolder direct(nullptr, sub), stepwise, below(&desktop, sub);
     ASSERT_TRUE(stepwise.BindToAbs(sub));
-    iShellFolder below(&desktop, sub);
-    ASSERT_TRUE(below.IsReady());
-    for (iShellFolder* folder : {&direct, &stepwise, &below}) {
-        iEnumIDList walk(*folder, nullptr, SHCONTF_NONFOLDERS);
-        ITEMIDLIST* item = walk.Next();
-        ASSERT_NE(item, nullptr);
-        wchar_t name[MAX_PATH];
-        EXPECT_TRUE(folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, name, MAX_PATH));
-        EXPECT_STREQ(name, L"c.txt");
-        FreePIDL(item);
-    }
-
+    for (iShellFolder* folder : {&direct, &stepwise, &below})
+        EXPECT_EQ(NamesIn(*folder, SHCONTF_NONFOLDERS), Names{L"c.txt"});
     // A failed step leaves the folder that was bound.
-    PIDL file;
-    file.Attach(GetPidlOf(Path(L"a.txt").c_str()));
     EXPECT_FALSE(stepwise.BindToAbs(file));
-    iEnumIDList still(stepwise, nullptr, SHCONTF_NONFOLDERS);
-    ITEMIDLIST* item = still.Next();
-    EXPECT_NE(item, nullptr);
-    FreePIDL(item);
+    EXPECT_EQ(NamesIn(stepwise, SHCONTF_NONFOLDERS), Names{L"c.txt"});
 }
 
 TEST(ShellFolder, EmptyWrappersRefuseEverything)
 {
     iShellFolder none;
-    PIDL item;
+    PIDL item, out;
     ASSERT_TRUE(item.Reset());
     void* object = reinterpret_cast<void*>(1);
     EXPECT_FALSE(none.BindToObject(item, IID_IShellFolder, &object));
@@ -624,86 +517,51 @@ TEST(ShellFolder, EmptyWrappersRefuseEverything)
     IEnumIDList* walk = nullptr;
     EXPECT_FALSE(none.EnumObjects(nullptr, SHCONTF_FOLDERS, &walk));
     iEnumIDList noWalk(none, nullptr, SHCONTF_FOLDERS);
-    EXPECT_FALSE(noWalk.IsReady());
+    EXPECT_FALSE(noWalk.IsReady() || noWalk.Reset());
     EXPECT_EQ(noWalk.Next(), nullptr);
-    EXPECT_FALSE(noWalk.Reset());
-
     // A path that names nothing binds nothing and gives no list.
-    PIDL out;
     ASSERT_TRUE(out.Reset());
     iShellFolder missing(L"C:\\no such folder\\really", out);
-    EXPECT_FALSE(missing.IsReady());
-    EXPECT_FALSE(out.IsReady());
+    EXPECT_FALSE(missing.IsReady() || out.IsReady());
 }
 
 // ---- Names, icons and attributes ----
 
 TEST_F(ShellItems, PathsNamesIconsAndAttributesOfItems)
 {
-    PIDL file, folder;
-    file.Attach(GetPidlOf(Path(L"a.txt").c_str()));
-    folder.Attach(GetPidlOf(Path(L"Sub").c_str()));
-
-    EXPECT_EQ(PathOf(file), ShellPath(L"a.txt"));
+    PIDL file, folder, desktop;
+    Attach(file, L"a.txt");
+    Attach(folder, L"Sub");
     test::ExpectBounded<wchar_t>(ShellPath(L"a.txt"), [&](wchar_t* buf, int size) { GetPathOf(file, buf, size); });
-
     wchar_t name[MAX_PATH];
     ASSERT_TRUE(GetShellNameOf(file, name));
-    EXPECT_EQ(std::wstring(name).substr(0, 1), L"a");
+    EXPECT_EQ(name[0], L'a');
     ASSERT_TRUE(GetShellNameOf(folder, name));
     EXPECT_STREQ(name, L"Sub");
     ASSERT_TRUE(GetShellNameOf(folder, name, MAX_PATH, SHGDN_FORPARSING));
     EXPECT_EQ(std::wstring(name), ShellPath(L"Sub"));
 
     EXPECT_TRUE(GetAttributesOf(folder) & SFGAO_FOLDER);
-    EXPECT_FALSE(GetAttributesOf(file) & SFGAO_FOLDER);
-    EXPECT_TRUE(GetAttributesOf(file) & SFGAO_FILESYSTEM);
+    EXPECT_EQ(GetAttributesOf(file) & (SFGAO_FOLDER | SFGAO_FILESYSTEM), static_cast<ULONG>(SFGAO_FILESYSTEM));
     EXPECT_TRUE(GetAttributesOf(Path(L"Sub").c_str()) & SFGAO_FOLDER);
     EXPECT_EQ(GetAttributesOf(Path(L"missing.txt").c_str()), 0u);
-
     EXPECT_GE(GetSysIconIndex(folder), 0);
     EXPECT_GE(GetSysIconIndex(file, SHGFI_LARGEICON), 0);
     for (HICON icon : {GetIconOf(file), GetIconOf(static_cast<const ITEMIDLIST*>(folder), SHGFI_LARGEICON),
                        GetIconOf(Path(L"a.txt").c_str())}) {
         EXPECT_NE(icon, nullptr);
-        if (icon)
-            DestroyIcon(icon);
+        DestroyIcon(icon);
     }
 
     // The shell's form of a path: the case stored on disk.
     ASSERT_TRUE(test::WriteUtf8File(Path(L"MixedCase.Txt"), "m"));
-    std::wstring lower = Path(L"mixedcase.txt");
     wchar_t shown[MAX_PATH];
-    ASSERT_TRUE(GetShellPathOf(lower.c_str(), shown, MAX_PATH, FALSE));
+    ASSERT_TRUE(GetShellPathOf(Path(L"mixedcase.txt").c_str(), shown, MAX_PATH, FALSE));
     EXPECT_EQ(std::wstring(shown), ShellPath(L"MixedCase.Txt"));
     EXPECT_FALSE(GetShellPathOf(Path(L"missing.txt").c_str(), shown));
     EXPECT_EQ(std::wstring(shown), Path(L"missing.txt"));
-}
 
-TEST(ShellNames, AllocAndFreeOfLists)
-{
-    ITEMIDLIST* block = AllocPIDL(static_cast<unsigned short>(32));
-    ASSERT_NE(block, nullptr);
-    std::vector<BYTE> zeros(32, 0);
-    EXPECT_EQ(memcmp(block, zeros.data(), 32), 0);
-    FreePIDL(block);
-    FreePIDL(nullptr);
-
-    std::vector<BYTE> two = MakeList({6, 8});
-    ITEMIDLIST* first = AllocPIDL(AsList(two));
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(PIDL::GetCount(first), 1);
-    EXPECT_EQ(PIDL::GetSizeTotal(first), 8u);
-    EXPECT_EQ(memcmp(first, two.data(), 6), 0);
-    FreePIDL(first);
-    EXPECT_EQ(AllocPIDL(static_cast<const ITEMIDLIST*>(nullptr)), nullptr);
-    const BYTE oneByte[] = {1, 0, 0, 0};
-    EXPECT_EQ(AllocPIDL(reinterpret_cast<const ITEMIDLIST*>(oneByte)), nullptr);
-}
-
-TEST(ShellNames, EmptyListIsTheDesktopOnlyWhenAsked)
-{
-    PIDL desktop;
+    // The empty list is the desktop's folder only when asked for.
     ASSERT_TRUE(desktop.Attach(CSIDL_DESKTOP));
     ASSERT_TRUE(PIDL::IsEmpty(desktop));
     wchar_t path[MAX_PATH] = L"x";
@@ -711,46 +569,36 @@ TEST(ShellNames, EmptyListIsTheDesktopOnlyWhenAsked)
     EXPECT_STREQ(path, L"");
     ASSERT_TRUE(GetPathOf(desktop, path, MAX_PATH, TRUE));
     EXPECT_EQ(std::wstring(path), SpecialFolder(CSIDL_DESKTOPDIRECTORY));
-    wchar_t name[MAX_PATH];
-    EXPECT_TRUE(GetShellNameOf(desktop, name));
-    EXPECT_NE(name[0], 0);
+    EXPECT_TRUE(GetShellNameOf(desktop, name) && name[0]);
 }
 
 TEST(ShellNames, ShouldShowExtFollowsTheUsersChoice)
 {
-    const wchar_t* advanced = L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced";
-    RegKey key(advanced, 1);
+    RegKey key(L"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced", 1);
     ASSERT_TRUE(key.IsOpen());
     bool had = key.FindValue(L"HideFileExt");
     unsigned long before = key.GetDword(L"HideFileExt", 0);
-
     ASSERT_TRUE(key.PutDword(L"HideFileExt", 1));
     EXPECT_FALSE(ShouldShowExt());
     ASSERT_TRUE(key.PutDword(L"HideFileExt", 0));
     EXPECT_TRUE(ShouldShowExt());
     key.DelValue(L"HideFileExt");
     EXPECT_TRUE(ShouldShowExt());
-
     if (had)
         key.PutDword(L"HideFileExt", before);
 }
 
-TEST(ShellNames, BadInputNeverCrashes)
+TEST(ShellNames, BadInputAndForeignListsNeverCrash)
 {
     std::wstring longPath = L"C:\\" + std::wstring(400, L'x') + L"\\file.txt";
     std::wstring hugePath(5000, L'y');
     for (const wchar_t* path : {static_cast<const wchar_t*>(nullptr), L"", L"::{not a class}", L"\\\\", L"C:\\<>|",
                                 longPath.c_str(), hugePath.c_str()}) {
         SCOPED_TRACE(path ? test::ToUtf8(std::wstring(path).substr(0, 40)) : "null");
-        ITEMIDLIST* list = GetPidlOf(path);
-        FreePIDL(list);
+        FreePIDL(GetPidlOf(path));
         ULONG attributes = GetAttributesOf(path);
-        if (!path || !*path || wcslen(path) >= MAX_PATH) {
-            EXPECT_EQ(attributes, 0u);
-        }
-        HICON icon = GetIconOf(path);
-        if (icon)
-            DestroyIcon(icon);
+        EXPECT_TRUE(!attributes || (path && *path && wcslen(path) < MAX_PATH));
+        DestroyIcon(GetIconOf(path));
         wchar_t buf[MAX_PATH] = L"";
         GetShellPathOf(path, buf);
         EXPECT_EQ(buf[MAX_PATH - 1], 0);
@@ -758,39 +606,26 @@ TEST(ShellNames, BadInputNeverCrashes)
         EXPECT_EQ(GetNetHoodSubFolder(path), nullptr);
     }
     EXPECT_EQ(GetPidlOf(longPath.c_str()), nullptr);
-    EXPECT_FALSE(SimplifyShellName(nullptr));
-    EXPECT_FALSE(UnSimplifyShellName(nullptr));
+    EXPECT_FALSE(SimplifyShellName(nullptr) || UnSimplifyShellName(nullptr));
     wchar_t buf[4] = L"abc";
-    EXPECT_FALSE(GetPathOf(nullptr, buf, 4));
-    EXPECT_FALSE(GetShellNameOf(nullptr, buf, 4));
-    EXPECT_FALSE(GetPathOf(nullptr, nullptr, 0));
+    EXPECT_FALSE(GetPathOf(nullptr, buf, 4) || GetShellNameOf(nullptr, buf, 4) || GetPathOf(nullptr, nullptr, 0));
     EXPECT_EQ(GetSysIconIndex(nullptr), -1);
     EXPECT_EQ(GetIconOf(static_cast<const ITEMIDLIST*>(nullptr)), nullptr);
     EXPECT_EQ(GetAttributesOf(static_cast<const ITEMIDLIST*>(nullptr)), 0u);
-}
 
-TEST(ShellNames, ForeignItemListsNeverCrash)
-{
     // Well-formed lists whose items no folder of this system made.
-    std::vector<std::vector<BYTE>> foreign = {MakeList({20}), MakeList({3, 40, 5})};
-    std::vector<BYTE> folderLike = MakeList({30});
-    folderLike[2] = 0x31;  // claims to be a file-system folder, holds no name
-    foreign.push_back(folderLike);
-    std::vector<BYTE> driveLike = MakeList({25, 30});
-    driveLike[2] = 0x2F;
-    foreign.push_back(driveLike);
+    std::vector<std::vector<BYTE>> foreign = {MakeList({20}), MakeList({3, 40, 5}), MakeList({30}), MakeList({25, 30})};
+    foreign[2][2] = 0x31;  // claims to be a file-system folder, holds no name
+    foreign[3][2] = 0x2F;  // claims to be a drive
     for (const std::vector<BYTE>& bytes : foreign) {
         const ITEMIDLIST* list = AsList(bytes);
-        wchar_t buf[MAX_PATH];
-        GetPathOf(list, buf, MAX_PATH, TRUE, TRUE);
-        GetShellNameOf(list, buf);
+        wchar_t name[MAX_PATH];
+        GetPathOf(list, name, MAX_PATH, TRUE, TRUE);
+        GetShellNameOf(list, name);
         GetSysIconIndex(list);
-        HICON icon = GetIconOf(list);
-        if (icon)
-            DestroyIcon(icon);
+        DestroyIcon(GetIconOf(list));
         GetAttributesOf(list);
-        iShellFolder folder(nullptr, list);
-        iShellFolder stepwise;
+        iShellFolder folder(nullptr, list), stepwise;
         stepwise.BindToAbs(list);
         PIDL copy;
         ASSERT_TRUE(copy.CopyAll(list));
@@ -822,9 +657,7 @@ TEST(SpecialFolders, ThreeEntriesFromTheSystem)
         EXPECT_STREQ(entries[i]->pszName, name);
     }
     EXPECT_EQ(entries[3], nullptr);
-    EXPECT_NE(entries[0]->pszName[0], 0);
-    EXPECT_NE(entries[0]->pszPath[0], 0);
-
+    EXPECT_TRUE(entries[0]->pszName[0] && entries[0]->pszPath[0]);
     // Released and made again on the next use, with the same contents.
     std::wstring desktopName = entries[0]->pszName;
     EXPECT_EQ(GetSPEC_FOLDER_DATA(1), nullptr);
@@ -833,35 +666,32 @@ TEST(SpecialFolders, ThreeEntriesFromTheSystem)
     EXPECT_EQ(std::wstring(entries[0]->pszName), desktopName);
 }
 
-TEST(SpecialFolders, DesktopPathsSimplifyAndBack)
+TEST(SpecialFolders, DesktopAndDocumentPathsSimplifyAndBack)
 {
     std::wstring desktop = SpecialFolder(CSIDL_DESKTOPDIRECTORY);
     ASSERT_FALSE(desktop.empty());
     const SPEC_FOLDER_DATA* entry = GetSPEC_FOLDER_DATA(0)[0];
     std::wstring name = entry->pszName;
     ASSERT_FALSE(name.empty());
-
     std::wstring file = desktop + L"\\Notes\\today.txt";
-    EXPECT_EQ(Simplified(file), name + L"\\Notes\\today.txt");
-    EXPECT_EQ(UnSimplified(name + L"\\Notes\\today.txt"), file);
-    EXPECT_EQ(Simplified(desktop), name);
-    EXPECT_EQ(UnSimplified(name), desktop);
+    EXPECT_EQ(Through(SimplifyShellName, file), name + L"\\Notes\\today.txt");
+    EXPECT_EQ(Through(UnSimplifyShellName, name + L"\\Notes\\today.txt"), file);
+    EXPECT_EQ(Through(SimplifyShellName, desktop), name);
+    EXPECT_EQ(Through(UnSimplifyShellName, name), desktop);
     EXPECT_EQ(GetAnySpecialSubFolderData(file.c_str()), entry);
     EXPECT_EQ(GetAnySpecialSubFolderData(desktop.c_str()), entry);
 
     // Letter case does not matter either way; a longer component is another folder.
-    std::wstring upper = file;
+    std::wstring upper = file, lowerName = name;
     CharUpperW(&upper[0]);
-    EXPECT_EQ(Simplified(upper), name + L"\\NOTES\\TODAY.TXT");
-    std::wstring lowerName = name;
     CharLowerW(&lowerName[0]);
-    EXPECT_EQ(UnSimplified(lowerName + L"\\x.txt"), desktop + L"\\x.txt");
-    EXPECT_EQ(Simplified(desktop + L"Extra\\x.txt"), desktop + L"Extra\\x.txt");
-    EXPECT_EQ(UnSimplified(name + L"Extra\\x.txt"), name + L"Extra\\x.txt");
+    EXPECT_EQ(Through(SimplifyShellName, upper), name + L"\\NOTES\\TODAY.TXT");
+    EXPECT_EQ(Through(UnSimplifyShellName, lowerName + L"\\x.txt"), desktop + L"\\x.txt");
+    EXPECT_EQ(Through(SimplifyShellName, desktop + L"Extra\\x.txt"), desktop + L"Extra\\x.txt");
+    EXPECT_EQ(Through(UnSimplifyShellName, name + L"Extra\\x.txt"), name + L"Extra\\x.txt");
     std::wstring elsewhere = test::NewTempDir(L"simplify") + L"\\x.txt";
-    EXPECT_EQ(Simplified(elsewhere), elsewhere);
+    EXPECT_EQ(Through(SimplifyShellName, elsewhere), elsewhere);
     EXPECT_EQ(GetAnySpecialSubFolderData(elsewhere.c_str()), nullptr);
-
     // The display form of the real desktop folder is its display name.
     wchar_t shown[MAX_PATH];
     ASSERT_TRUE(GetShellPathOf(desktop.c_str(), shown));
@@ -877,17 +707,14 @@ TEST(SpecialFolders, DesktopPathsSimplifyAndBack)
     small.push_back(0);
     EXPECT_FALSE(SimplifyShellName(small.data(), static_cast<int>(name.size()) + 3));
     EXPECT_EQ(std::wstring(small.data()), file);
-}
 
-TEST(SpecialFolders, DocumentsSimplifyAndBack)
-{
-    const SPEC_FOLDER_DATA* entry = GetSPEC_FOLDER_DATA(0)[2];
-    if (!entry->pszPath[0] || !entry->pszName[0])
-        GTEST_SKIP() << "no documents folder in this prefix";
-    std::wstring folder(entry->pszPath, entry->nPathLen - 1);
-    std::wstring name = entry->pszName;
-    EXPECT_EQ(Simplified(folder + L"\\letter.doc"), name + L"\\letter.doc");
-    EXPECT_EQ(UnSimplified(name + L"\\letter.doc"), folder + L"\\letter.doc");
+    const SPEC_FOLDER_DATA* documents = GetSPEC_FOLDER_DATA(0)[2];
+    if (documents->pszPath[0] && documents->pszName[0]) {
+        std::wstring folder(documents->pszPath, documents->nPathLen - 1);
+        std::wstring shownName = documents->pszName;
+        EXPECT_EQ(Through(SimplifyShellName, folder + L"\\letter.doc"), shownName + L"\\letter.doc");
+        EXPECT_EQ(Through(UnSimplifyShellName, shownName + L"\\letter.doc"), folder + L"\\letter.doc");
+    }
 }
 
 TEST(SpecialFolders, NetworkNeighbourhoodShortcutsLeadToTheirTargets)
@@ -897,22 +724,17 @@ TEST(SpecialFolders, NetworkNeighbourhoodShortcutsLeadToTheirTargets)
     if (nethood.empty())
         GTEST_SKIP() << "no network neighbourhood folder in this prefix";
     EXPECT_EQ(std::wstring(entry->pszPath), nethood + L"\\");
-
-    std::wstring below = nethood + L"\\Share";
-    ASSERT_NE(GetNetHoodSubFolder(below.c_str()), nullptr);
-    EXPECT_STREQ(GetNetHoodSubFolder(below.c_str()), L"Share");
+    EXPECT_STREQ(GetNetHoodSubFolder((nethood + L"\\Share").c_str()), L"Share");
     EXPECT_EQ(GetNetHoodSubFolder(nethood.c_str()), nullptr);
     EXPECT_EQ(GetNetHoodSubFolder((SpecialFolder(CSIDL_DESKTOPDIRECTORY) + L"\\Share").c_str()), nullptr);
 
     // A link file and a folder shortcut ("target.lnk" inside) in the folder.
     std::wstring targets = test::NewTempDir(L"nethood");
     std::wstring name = L"GlmbxTest" + std::to_wstring(GetCurrentProcessId());
-    std::wstring link = nethood + L"\\" + name + L".lnk";
-    std::wstring shortcutFolder = nethood + L"\\" + name;
+    std::wstring link = nethood + L"\\" + name + L".lnk", shortcutFolder = nethood + L"\\" + name;
     ASSERT_TRUE(CreateLink(targets.c_str(), link.c_str()));
     ASSERT_TRUE(CreateDirectoryW(shortcutFolder.c_str(), nullptr));
     ASSERT_TRUE(CreateLink(targets.c_str(), (shortcutFolder + L"\\target.lnk").c_str()));
-
     for (const std::wstring& entryPath : {link, shortcutFolder}) {
         SCOPED_TRACE(test::ToUtf8(entryPath));
         PIDL item;
@@ -924,7 +746,6 @@ TEST(SpecialFolders, NetworkNeighbourhoodShortcutsLeadToTheirTargets)
         ASSERT_TRUE(GetPathOf(item, path, MAX_PATH, FALSE, FALSE));
         EXPECT_TRUE(IsSamePath(path, entryPath.c_str()));
     }
-
     DeleteFileW(link.c_str());
     DeleteFileW((shortcutFolder + L"\\target.lnk").c_str());
     RemoveDirectoryW(shortcutFolder.c_str());

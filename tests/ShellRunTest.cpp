@@ -134,21 +134,6 @@ TEST_F(ShellRun, ProcessHandlesComeBackToTheCaller)
     EXPECT_TRUE(Logged(log, "nohandle"));
 }
 
-TEST_F(ShellRun, FailuresSpeakOnlyWhenAllowed)
-{
-    test::BoxAnswerer boxes(IDOK);  // the shell's error messages, counted
-    std::wstring missing = dir + L"\\missing.exe";
-    HANDLE process = reinterpret_cast<HANDLE>(1);
-    EXPECT_FALSE(RunFileEx(missing.c_str(), nullptr, nullptr, SEE_MASK_FLAG_NO_UI, &process));
-    EXPECT_EQ(process, nullptr);
-    EXPECT_EQ(boxes.count, 0);
-
-    // Without the flag the shell reports the failure itself.
-    EXPECT_FALSE(RunFile(missing.c_str()));
-    EXPECT_EQ(StartProcess(missing.c_str()), nullptr);
-    EXPECT_EQ(boxes.count, 2);
-}
-
 TEST_F(ShellRun, RunLocalFileFindsTheFileInTheHomeFolder)
 {
     wchar_t home[MAX_PATH];
@@ -241,25 +226,26 @@ TEST_F(ShellRun, ShellItemsAndShortcutsRunTheirTargets)
     EXPECT_TRUE(Logged(log, "document"));
 }
 
-TEST_F(ShellRun, BadInputNeverCrashes)
+TEST_F(ShellRun, FailuresSpeakOnlyWhenAllowedAndBadInputNeverCrashes)
 {
     test::BoxAnswerer boxes(IDOK);  // the shell's error messages, counted
-    EXPECT_FALSE(RunFile(nullptr));
-    EXPECT_FALSE(RunFile(L""));
+    std::wstring missing = dir + L"\\missing.exe", longPath = dir + L"\\" + std::wstring(400, L'q') + L".exe";
+    HANDLE process = reinterpret_cast<HANDLE>(1);
+    EXPECT_FALSE(RunFileEx(missing.c_str(), nullptr, nullptr, SEE_MASK_FLAG_NO_UI, &process));
+    EXPECT_EQ(process, nullptr);
+    EXPECT_FALSE(RunFile(nullptr) || RunFile(L"") || RunFileEx(L"", nullptr, nullptr, 0) || RunPidl(nullptr, nullptr) ||
+                 RunFileEx(longPath.c_str(), nullptr, nullptr, SEE_MASK_FLAG_NO_UI));
     EXPECT_EQ(StartProcess(nullptr), nullptr);
-    EXPECT_FALSE(RunFileEx(L"", nullptr, nullptr, 0));
-    EXPECT_FALSE(RunPidl(nullptr, nullptr));
     EXPECT_EQ(boxes.count, 0);
-    EXPECT_FALSE(SetWallpaper(nullptr));
-    EXPECT_FALSE(SetWallpaper(std::wstring(400, L'w').c_str()));
-    EXPECT_FALSE(GetSetAutoRunDll32(1, nullptr, 1, 1, L"x"));
-    EXPECT_FALSE(GetSetAutoRunDll32(1, L"", 1, 1, L"x"));
+    // Without the flag the shell reports the failure itself.
+    EXPECT_FALSE(RunFile(missing.c_str()));
+    EXPECT_EQ(StartProcess(missing.c_str()), nullptr);
+    EXPECT_EQ(boxes.count, 2);
 
-    std::wstring longPath = dir + L"\\" + std::wstring(400, L'q') + L".exe";
-    EXPECT_FALSE(RunFileEx(longPath.c_str(), nullptr, nullptr, SEE_MASK_FLAG_NO_UI));
     RunFile(longPath.c_str(), std::wstring(5000, L'p').c_str(), longPath.c_str());
     EXPECT_EQ(StartProcess(longPath.c_str()), nullptr);
-
+    EXPECT_FALSE(SetWallpaper(nullptr) || SetWallpaper(std::wstring(400, L'w').c_str()));
+    EXPECT_FALSE(GetSetAutoRunDll32(1, nullptr, 1, 1, L"x") || GetSetAutoRunDll32(1, L"", 1, 1, L"x"));
 }
 
 TEST(AutoRunDll32, LogOnEntryInEveryMode)
@@ -276,19 +262,16 @@ TEST(AutoRunDll32, LogOnEntryInEveryMode)
             return key.GetStr(name.c_str(), value, 1024, L"<absent>") ? std::wstring(value) : std::wstring();
         };
 
-        EXPECT_FALSE(GetSetAutoRunDll32(0, name.c_str(), 1, currentUser, L"Entry /quiet"));
-        EXPECT_TRUE(GetSetAutoRunDll32(0, name.c_str(), 0, currentUser, L"Entry /quiet"));
-
+        // Asking (set 0) whether the entry is as wanted; setting it on, then off.
+        auto is = [&](int on, const wchar_t* args) { return !!GetSetAutoRunDll32(0, name.c_str(), on, currentUser, args); };
+        EXPECT_TRUE(!is(1, L"Entry /quiet") && is(0, L"Entry /quiet"));
         EXPECT_TRUE(AutoRunDll32(name.c_str(), 1, currentUser, L"Entry /quiet"));
         EXPECT_EQ(stored(), expected);
-        EXPECT_TRUE(GetSetAutoRunDll32(0, name.c_str(), 1, currentUser, L"Entry /quiet"));
-        EXPECT_FALSE(GetSetAutoRunDll32(0, name.c_str(), 0, currentUser, L"Entry /quiet"));
-        // Other arguments are another entry.
-        EXPECT_FALSE(GetSetAutoRunDll32(0, name.c_str(), 1, currentUser, L"Entry /loud"));
-
+        EXPECT_TRUE(is(1, L"Entry /quiet") && !is(0, L"Entry /quiet"));
+        EXPECT_FALSE(is(1, L"Entry /loud"));  // other arguments are another entry
         EXPECT_TRUE(GetSetAutoRunDll32(1, name.c_str(), 0, currentUser, L"Entry /quiet"));
         EXPECT_EQ(stored(), L"<absent>");
-        EXPECT_TRUE(GetSetAutoRunDll32(0, name.c_str(), 0, currentUser, L"Entry /quiet"));
+        EXPECT_TRUE(is(0, L"Entry /quiet"));
 
         RegKey cleanup(keyPath.c_str(), 1);
         cleanup.DelValue(name.c_str());

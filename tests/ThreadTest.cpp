@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -11,7 +12,7 @@
 
 namespace {
 
-// One message as a window received it.
+// One message as the window below received it.
 struct Received {
     UINT msg;
     WPARAM wParam;
@@ -22,7 +23,8 @@ struct Received {
     }
 };
 
-// A window of the test's thread that records WM_APP messages, and sets an event on one.
+// A window of the test's thread that records WM_APP messages (answering each with its
+// number) and sets an event on one of them. One at a time.
 class AppMessageWindow {
 public:
     AppMessageWindow()
@@ -32,19 +34,14 @@ public:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"GlmbxTestAppMessageWindow";
         RegisterClassW(&wc);
+        current = this;
         hwnd = CreateWindowExW(0, wc.lpszClassName, L"app", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                               this);
+                               nullptr);
     }
     ~AppMessageWindow() { DestroyWindow(hwnd); }
-    AppMessageWindow(const AppMessageWindow&) = delete;
-    AppMessageWindow& operator=(const AppMessageWindow&) = delete;
-
     int Count(UINT msg) const
     {
-        int count = 0;
-        for (const Received& r : received)
-            count += r.msg == msg;
-        return count;
+        return static_cast<int>(std::count_if(received.begin(), received.end(), [msg](const Received& r) { return r.msg == msg; }));
     }
 
     HWND hwnd;
@@ -55,18 +52,14 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
-        if (msg == WM_NCCREATE)
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        auto* self = reinterpret_cast<AppMessageWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self && msg >= WM_APP && msg < 0xC000) {
-            self->received.push_back({msg, wParam, InSendMessage() != FALSE});
-            if (msg == self->signalOn && self->signal)
-                SetEvent(self->signal);
-            return msg;
-        }
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
+        if (msg < WM_APP || msg >= 0xC000)
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        current->received.push_back({msg, wParam, InSendMessage() != FALSE});
+        if (msg == current->signalOn && current->signal)
+            SetEvent(current->signal);
+        return msg;
     }
+    static inline AppMessageWindow* current = nullptr;
 };
 
 // A worker whose body is a lambda-like function of the test.
@@ -96,13 +89,8 @@ TEST(CSThread, WithoutAThreadEverythingAnswersAtOnce)
 {
     CSThreadEx idle;
     EXPECT_FALSE(idle.IsRunning());
-    EXPECT_TRUE(idle.IsReady());
-    EXPECT_TRUE(idle.IsDone());
-    EXPECT_TRUE(idle.IsCanceled());
-    EXPECT_TRUE(idle.WaitForDone(INFINITE));
-    EXPECT_TRUE(idle.WaitForThread(INFINITE));
-    EXPECT_TRUE(idle.Destroy(INFINITE));
-    EXPECT_TRUE(idle.Stop());
+    EXPECT_TRUE(idle.IsReady() && idle.IsDone() && idle.IsCanceled());
+    EXPECT_TRUE(idle.WaitForDone(INFINITE) && idle.WaitForThread(INFINITE) && idle.Destroy(INFINITE) && idle.Stop());
 }
 
 TEST(CSThread, ReadyDoneAndResult)
@@ -116,11 +104,8 @@ TEST(CSThread, ReadyDoneAndResult)
         &gate);
     ASSERT_TRUE(worker.Start());
     // Start returns once the worker has set ready.
-    EXPECT_TRUE(worker.IsRunning());
-    EXPECT_TRUE(worker.IsReady());
-    EXPECT_FALSE(worker.IsDone());
-    EXPECT_FALSE(worker.IsCanceled());
-    EXPECT_FALSE(worker.WaitForDone(0));
+    EXPECT_TRUE(worker.IsRunning() && worker.IsReady());
+    EXPECT_FALSE(worker.IsDone() || worker.IsCanceled() || worker.WaitForDone(0));
 
     SetEvent(gate.open);
     EXPECT_TRUE(worker.WaitForDone(20));
@@ -224,47 +209,6 @@ TEST(CSThread, QuitMetDuringAWaitIsPostedAgain)
     EXPECT_EQ(msg.wParam, 7u);
 }
 
-TEST(CSThread, DestroyGivesUpOnAWorkerThatIgnoresCancel)
-{
-    Gate release;
-    Worker stubborn(
-        [](Worker&, void* context) -> unsigned long {
-            WaitForSingleObject(static_cast<Gate*>(context)->open, INFINITE);
-            return 0;
-        },
-        &release);
-    stubborn.SetGiveUpTime(200);
-    ASSERT_TRUE(stubborn.Start());
-    EXPECT_FALSE(stubborn.Destroy(50));
-    EXPECT_TRUE(stubborn.IsRunning());  // still known, so it can be waited for again
-    EXPECT_TRUE(stubborn.IsCanceled());
-    EXPECT_FALSE(stubborn.Destroy(0));
-
-    SetEvent(release.open);
-    stubborn.SetGiveUpTime(CSThread::DefaultGiveUpMs);
-    EXPECT_TRUE(stubborn.Destroy(50));
-    EXPECT_FALSE(stubborn.IsRunning());
-}
-
-TEST(CSThread, DestructorEndsAWorkerThatNeverFinishes)
-{
-    Gate never;
-    auto* stubborn = new Worker(
-        [](Worker&, void* context) -> unsigned long {
-            WaitForSingleObject(static_cast<Gate*>(context)->open, INFINITE);
-            return 0;
-        },
-        &never);
-    stubborn->SetGiveUpTime(200);
-    ASSERT_TRUE(stubborn->Start());
-    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, stubborn->GetThreadId());
-    ASSERT_NE(thread, nullptr);
-    delete stubborn;
-    // The worker cannot run on into the freed object.
-    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
-    CloseHandle(thread);
-}
-
 namespace {
 
 // A bare thread procedure that forgets to set ready (and done).
@@ -274,23 +218,51 @@ unsigned __stdcall SilentWorker(void* context)
     return 0;
 }
 
+unsigned long Stubborn(Worker&, void* context)
+{
+    WaitForSingleObject(static_cast<Gate*>(context)->open, INFINITE);
+    return 0;
+}
+
 } // namespace
 
-TEST(CSThread, CreateGivesUpOnAWorkerThatNeverSetsReady)
+TEST(CSThread, GivingUpOnWorkersThatIgnoreCancelOrNeverSetReady)
 {
     Gate release;
-    CSThread thread;
-    thread.SetGiveUpTime(200);
-    ASSERT_TRUE(thread.Create(SilentWorker, &release, THREAD_PRIORITY_BELOW_NORMAL));
-    EXPECT_TRUE(thread.IsRunning());
-    EXPECT_FALSE(thread.IsReady());
-    // The worker never sets done either; its end is enough.
+    Worker stubborn(Stubborn, &release);
+    stubborn.SetGiveUpTime(200);
+    ASSERT_TRUE(stubborn.Start());
+    EXPECT_FALSE(stubborn.Destroy(50));
+    EXPECT_TRUE(stubborn.IsRunning() && stubborn.IsCanceled());  // still known, so it can be waited for again
+    EXPECT_FALSE(stubborn.Destroy(0));
     SetEvent(release.open);
-    thread.SetGiveUpTime(CSThread::DefaultGiveUpMs);
-    EXPECT_TRUE(thread.Destroy(50));
-    EXPECT_FALSE(thread.IsRunning());
+    stubborn.SetGiveUpTime(CSThread::DefaultGiveUpMs);
+    EXPECT_TRUE(stubborn.Destroy(50));
+    EXPECT_FALSE(stubborn.IsRunning());
 
-    EXPECT_FALSE(thread.Create(nullptr, nullptr, 0));
+    // The destructor ends a worker that never finishes: it cannot run on into the freed object.
+    Gate never;
+    auto* endless = new Worker(Stubborn, &never);
+    endless->SetGiveUpTime(200);
+    ASSERT_TRUE(endless->Start());
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, endless->GetThreadId());
+    ASSERT_NE(thread, nullptr);
+    delete endless;
+    EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+
+    // Create gives up on a worker that never sets ready; its end is enough for Destroy.
+    ResetEvent(release.open);
+    CSThread silent;
+    silent.SetGiveUpTime(200);
+    ASSERT_TRUE(silent.Create(SilentWorker, &release, THREAD_PRIORITY_BELOW_NORMAL));
+    EXPECT_TRUE(silent.IsRunning());
+    EXPECT_FALSE(silent.IsReady());
+    SetEvent(release.open);
+    silent.SetGiveUpTime(CSThread::DefaultGiveUpMs);
+    EXPECT_TRUE(silent.Destroy(50));
+    EXPECT_FALSE(silent.IsRunning());
+    EXPECT_FALSE(silent.Create(nullptr, nullptr, 0));
 }
 
 TEST(IdleMon, TellsTheWindowOnceWhenIdleAndAgainOnlyWhenReArmed)
