@@ -1,6 +1,8 @@
 // Starting, watching and stopping the stand-in desktop shell.
 #include "tests/support/StandinProcess.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 
 #include "tests/support/TestSupport.h"
@@ -43,7 +45,17 @@ bool StandinProcess::Start(const std::wstring& args, DWORD timeoutMs)
         return false;
     progman = reinterpret_cast<HWND>(static_cast<UINT_PTR>(strtoull(Field(ready, "progman").c_str(), nullptr, 16)));
     listView = reinterpret_cast<HWND>(static_cast<UINT_PTR>(strtoull(Field(ready, "listview").c_str(), nullptr, 16)));
-    return listView != nullptr;
+    if (!listView)
+        return false;
+    // The product finds the desktop by its class: a "Progman" of another process still on the
+    // screen (a shell that has not finished dying) would take this one's requests.
+    if (!PumpUntil([this] { return FindWindowW(L"Progman", nullptr) == progman; }, timeoutMs)) {
+        DWORD other = 0;
+        GetWindowThreadProcessId(FindWindowW(L"Progman", nullptr), &other);
+        ADD_FAILURE() << "another Progman window (process " << other << ") is in the way of the stand-in shell";
+        return false;
+    }
+    return true;
 }
 
 bool StandinProcess::StartItems(const std::string& itemFile, const std::wstring& moreArgs)
