@@ -222,12 +222,17 @@ void GlimpseboxWnd::DrawHighlight(bool draw)
     if (!window)
         return;
     HighlightLock lock;
+    bool drawing = draw && hoverItem;
+    // Most calls (the release after every read, each pass over empty space) have nothing
+    // to erase or draw, and need no device context.
+    if (!drawing && IsRectEmpty(&rcHighlight))
+        return;
     ClientDC dc(window);
     if (!IsRectEmpty(&rcHighlight)) {
         InvalidateRect(window, &rcHighlight, TRUE);
         SetRectEmpty(&rcHighlight);
     }
-    if (draw && hoverItem) {
+    if (drawing) {
         rcHighlight = FrameOf(hoverItem);
         DrawFrameControl(dc, &rcHighlight, DFC_BUTTON, DFCS_BUTTONPUSH);
         if (hoverItem->hIcon)
