@@ -407,6 +407,12 @@ LRESULT GlimpseboxWnd::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
 
     switch (msg) {
+    case WM_NOTIFYFORMAT:
+        // The tooltip asks once for every tool added, so once per item read; the answer is
+        // the default one, given without the walk through the hooks.
+        if (lParam == NF_QUERY)
+            return NFR_UNICODE;
+        return CSWnd::OnWndMessage(msg, wParam, lParam);
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
