@@ -378,6 +378,9 @@ void GlimpseboxWnd::OnSysCommand(WPARAM command)
 {
     switch (command) {
     case CmdRefresh:
+        // The read takes the return hook off until the window is shown again; off before the
+        // tools are removed, it does not run for each of them (a server round trip under Wine).
+        InstallCallWndRetHook(false);
         ClearItems();
         Populate();
         break;
