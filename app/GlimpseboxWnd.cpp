@@ -222,12 +222,17 @@ void GlimpseboxWnd::DrawHighlight(bool draw)
     if (!window)
         return;
     HighlightLock lock;
+    bool drawing = draw && hoverItem;
+    // Most calls (the release after every read, each pass over empty space) have nothing
+    // to erase or draw, and need no device context.
+    if (!drawing && IsRectEmpty(&rcHighlight))
+        return;
     ClientDC dc(window);
     if (!IsRectEmpty(&rcHighlight)) {
         InvalidateRect(window, &rcHighlight, TRUE);
         SetRectEmpty(&rcHighlight);
     }
-    if (draw && hoverItem) {
+    if (drawing) {
         rcHighlight = FrameOf(hoverItem);
         DrawFrameControl(dc, &rcHighlight, DFC_BUTTON, DFCS_BUTTONPUSH);
         if (hoverItem->hIcon)
@@ -373,6 +378,9 @@ void GlimpseboxWnd::OnSysCommand(WPARAM command)
 {
     switch (command) {
     case CmdRefresh:
+        // The read takes the return hook off until the window is shown again; off before the
+        // tools are removed, it does not run for each of them (a server round trip under Wine).
+        InstallCallWndRetHook(false);
         ClearItems();
         Populate();
         break;
@@ -402,6 +410,12 @@ LRESULT GlimpseboxWnd::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
 
     switch (msg) {
+    case WM_NOTIFYFORMAT:
+        // The tooltip asks once for every tool added, so once per item read; the answer is
+        // the default one, given without the walk through the hooks.
+        if (lParam == NF_QUERY)
+            return NFR_UNICODE;
+        return CSWnd::OnWndMessage(msg, wParam, lParam);
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:

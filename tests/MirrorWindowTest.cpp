@@ -250,6 +250,9 @@ TEST_F(MirrorWindowTest, PointingRaisesTheIconAndShowsItsName)
                    wcscmp(text, L"Red") == 0;
         },
         5000));
+    // The tooltip's question about the notifications' format gets the default answer.
+    EXPECT_EQ(SendMessageW(window.GetHandle(), WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(tip), NF_QUERY),
+              DefWindowProcW(window.GetHandle(), WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(tip), NF_QUERY));
 
     // On to the next icon: only the old frame is drawn again (the new one at once), not the window.
     static std::vector<RECT> repainted;
