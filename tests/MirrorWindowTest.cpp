@@ -24,16 +24,12 @@
 using test::Field;
 using test::StandinProcess;
 
+using test::ItemLine;
+
 namespace {
 
 const wchar_t RootKey[] = L"HKCU\\Software\\Corvantrix\\Glimpsebox";
 
-
-std::string ItemLine(int x, int y, const char* color, const std::string& label, int overlay = 0)
-{
-    return std::to_string(x) + "\t" + std::to_string(y) + "\t" + color + "\t" + std::to_string(overlay) + "\t" +
-           label + "\n";
-}
 
 // The screen's pixels in a square of 16 x 16 at (x, y), top-down, as COLORREFs.
 std::vector<COLORREF> ScreenSquare(int x, int y)

@@ -24,17 +24,12 @@ HWND FirstTrayIcon()
     return tray ? GetWindow(tray, GW_CHILD) : nullptr;
 }
 
-std::string ItemLine(int x, int y, const char* color, const char* label)
-{
-    return std::to_string(x) + "\t" + std::to_string(y) + "\t" + color + "\t0\t" + label + "\n";
-}
-
 } // namespace
 
 TEST(TrayApplication, AClickOnTheIconOpensTheMirrorOverTheDesktop)
 {
     test::StandinProcess shell;
-    ASSERT_TRUE(shell.StartItems(ItemLine(60, 60, "FF0000", "Red") + ItemLine(300, 60, "00FF00", "Green")));
+    ASSERT_TRUE(shell.StartItems(test::ItemLine(60, 60, "FF0000", "Red") + test::ItemLine(300, 60, "00FF00", "Green")));
 
     test::ChildProcess tray;
     ASSERT_TRUE(tray.Start(L"Glimpsebox.exe", L"/TB+"));

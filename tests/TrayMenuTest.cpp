@@ -19,7 +19,6 @@
 #include "app/MyTB_Icon.h"
 #include "app/SharedData.h"
 #include "product/ProductInfo.h"
-#include "sys/PathUtil.h"
 #include "tests/support/StandinProcess.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/TrayArea.h"
@@ -56,6 +55,16 @@ std::string MenuText(HMENU menu)
 void Key(HWND hwnd, WPARAM key)
 {
     PostMessageW(hwnd, WM_KEYDOWN, key, 0);
+}
+
+// A menu step that picks the item `downs` Down keys away.
+std::function<void(HWND)> Choose(HWND hwnd, int downs)
+{
+    return [hwnd, downs](HWND) {
+        for (int i = 0; i < downs; ++i)
+            Key(hwnd, VK_DOWN);
+        Key(hwnd, VK_RETURN);
+    };
 }
 
 // The tray with a test's eyes. Each menu it tracks and each box of its thread takes the next
@@ -171,51 +180,6 @@ private:
     static inline TestTray* current = nullptr;
     HHOOK hook = nullptr;
     bool begun = false;
-};
-
-// Registry values put back as they were at construction (raw data and type, or absence).
-class SavedValue {
-public:
-    SavedValue(HKEY rootKey, const wchar_t* keyPath, const wchar_t* valueName)
-        : root(rootKey), path(keyPath), name(valueName)
-    {
-        DWORD size = sizeof(data);
-        existed = RegGetValueW(root, path, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size) == ERROR_SUCCESS;
-        length = size;
-    }
-    ~SavedValue()
-    {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-            return;
-        if (existed)
-            RegSetValueExW(key, name, 0, type, data, length);
-        else
-            RegDeleteValueW(key, name);
-        RegCloseKey(key);
-    }
-    SavedValue(const SavedValue&) = delete;
-    SavedValue& operator=(const SavedValue&) = delete;
-
-    bool Set(const std::wstring& text) const
-    {
-        return RegSetKeyValueW(root, path, name, REG_SZ, text.c_str(),
-                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    }
-    void Delete() const { RegDeleteKeyValueW(root, path, name); }
-    bool Exists() const
-    {
-        return RegGetValueW(root, path, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    }
-
-private:
-    HKEY root;
-    const wchar_t* path;
-    const wchar_t* name;
-    bool existed = false;
-    DWORD type = 0;
-    BYTE data[2048];
-    DWORD length = 0;
 };
 
 const wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -349,14 +313,10 @@ TEST_F(TrayMenuTest, OpenOpensTheMirrorAndAnotherClickChangesNothing)
 {
     test::StandinProcess shell;
     ASSERT_TRUE(shell.StartItems("60\t60\tFF0000\t0\tRed\n300\t60\t00FF00\t0\tGreen\n"));
-    SavedValue posX(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosX), posY(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosY);
+    test::SavedValue posX(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosX), posY(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosY);
     TestTray tray;
     ASSERT_TRUE(tray.Begin());
-    tray.steps.push_back([&](HWND) {
-        for (int i = 0; i < KeyOpen; ++i)
-            Key(tray, VK_DOWN);
-        Key(tray, VK_RETURN);
-    });
+    tray.steps.push_back(Choose(tray, KeyOpen));
     ASSERT_TRUE(tray.Click(WM_RBUTTONUP));
     HWND mirror = tray.Mirror().GetHandle();
     ASSERT_TRUE(tray.Mirror().IsOpen());
@@ -420,8 +380,8 @@ struct Question {
 
 TEST_F(TrayMenuTest, ExitAsksAboutTheLogOnEntries)
 {
-    SavedValue user(HKEY_CURRENT_USER, RunKey, MyTB_Icon::AutoLoadName);
-    SavedValue machine(HKEY_LOCAL_MACHINE, RunKey, MyTB_Icon::AutoLoadName);
+    test::SavedValue user(HKEY_CURRENT_USER, RunKey, MyTB_Icon::AutoLoadName);
+    test::SavedValue machine(HKEY_LOCAL_MACHINE, RunKey, MyTB_Icon::AutoLoadName);
     const std::wstring entry = L"\"C:\\Glimpsebox\\Glimpsebox.exe\" /TB+";
     const wchar_t userQuestion[] = L"Do you want this icon to be loaded next time you log in to Windows?";
     const wchar_t allQuestion[] = L"Do you want this icon to be loaded for all users at Windows startup?";
@@ -446,11 +406,7 @@ TEST_F(TrayMenuTest, ExitAsksAboutTheLogOnEntries)
         TestTray tray;
         ASSERT_TRUE(tray.Begin());
         std::vector<Question> asked;
-        tray.steps.push_back([&](HWND) {
-            for (int i = 0; i < KeyExit; ++i)
-                Key(tray, VK_DOWN);
-            Key(tray, VK_RETURN);
-        });
+        tray.steps.push_back(Choose(tray, KeyExit));
         for (WPARAM answer : c.answers) {
             tray.steps.push_back([&, answer](HWND box) {
                 wchar_t text[256] = L"";
@@ -490,8 +446,8 @@ TEST_F(TrayMenuTest, ExitAsksAboutTheLogOnEntries)
 
 TEST_F(TrayMenuTest, LowColourOptionSwapsTheIconOtherOptionsLeaveIt)
 {
-    SavedValue options(HKEY_CURRENT_USER, AppKey, L"Options");
-    SavedValue border(HKEY_CURRENT_USER, AppKey, MyOpts::pszBorderType);
+    test::SavedValue options(HKEY_CURRENT_USER, AppKey, L"Options");
+    test::SavedValue border(HKEY_CURRENT_USER, AppKey, MyOpts::pszBorderType);
     StoreFlag(MyOpts::FlagLowColorIcon, false);
     std::vector<DWORD> normal, low;
     {
@@ -667,13 +623,6 @@ private:
     static inline StartDialogStandIn* current = nullptr;
 };
 
-std::wstring HomeFile(const wchar_t* name)
-{
-    wchar_t home[MAX_PATH];
-    GetHomeDir(home, MAX_PATH);
-    return std::wstring(home) + L"\\" + name;
-}
-
 } // namespace
 
 TEST_F(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
@@ -688,14 +637,10 @@ TEST_F(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
     ASSERT_TRUE(begun);
     test::PumpPending();
     EXPECT_EQ(dialog.notices, std::vector<LPARAM>{1});
-    const std::wstring launcher = HomeFile(L"Glimpsebox.exe");
+    const std::wstring launcher = test::HomeFile(L"Glimpsebox.exe");
 
     // From the menu, and when the mirror window asks.
-    tray.steps.push_back([&](HWND) {
-        for (int i = 0; i < KeyConfigure; ++i)
-            Key(tray, VK_DOWN);
-        Key(tray, VK_RETURN);
-    });
+    tray.steps.push_back(Choose(tray, KeyConfigure));
     for (int viaMenu = 1; viaMenu >= 0; --viaMenu) {
         SCOPED_TRACE(viaMenu ? "menu" : "sub-code 59");
         dialog.Reset();
@@ -714,7 +659,7 @@ TEST_F(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
 
     // No launcher in the home folder: the shell's message, and the tray goes on.
     {
-        SavedValue home(HKEY_LOCAL_MACHINE, SetupKey, L"Home");
+        test::SavedValue home(HKEY_LOCAL_MACHINE, SetupKey, L"Home");
         std::wstring empty = test::NewTempDir(L"trayhome");
         ASSERT_TRUE(home.Set(empty));
         bool told = false;

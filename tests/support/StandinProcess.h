@@ -49,6 +49,22 @@ private:
     HWND listView = nullptr;
 };
 
+// One line of an item file: place, picture colour ("RRGGBB"), label and overlay.
+inline std::string ItemLine(int x, int y, const char* color, const std::string& label, int overlay = 0)
+{
+    return std::to_string(x) + "\t" + std::to_string(y) + "\t" + color + "\t" + std::to_string(overlay) + "\t" +
+           label + "\n";
+}
+
+// count red items named "Item <i>" in a row, 100 pixels apart.
+inline std::string RowOfItems(int count)
+{
+    std::string items;
+    for (int i = 0; i < count; ++i)
+        items += ItemLine(20 + 100 * i, 20, "FF0000", "Item " + std::to_string(i));
+    return items;
+}
+
 // Reads "key=value" out of a log line; empty when absent.
 std::string Field(const std::string& line, const std::string& key);
 
