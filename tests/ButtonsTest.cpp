@@ -20,12 +20,8 @@ namespace {
 const COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 0xC0, 0), Blue = RGB(0, 0, 255);
 const COLORREF White = RGB(255, 255, 255);
 
+using test::IconAsDrawn;
 using test::Shot;
-
-std::vector<COLORREF> IconAsDrawn(int id, int size)
-{
-    return test::IconAsDrawn(GetModuleHandleW(L"GLMBX32.DLL"), id, size);
-}
 
 // Records where the buttons said the mouse was, in the dialog's coordinates.
 class ButtonsDlg : public CSDlg {

@@ -57,17 +57,8 @@ HINSTANCE Exe()
     return test::ExeModule();
 }
 
-HINSTANCE Library()
-{
-    return GetModuleHandleW(L"GLMBX32.DLL");
-}
-
-std::wstring Text(HWND h)
-{
-    wchar_t text[512] = L"";
-    GetWindowTextW(h, text, 512);
-    return text;
-}
+using test::Library;
+using test::Text;
 
 int Count(const test::MessageLog& log, const char* who)
 {

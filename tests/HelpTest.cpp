@@ -17,6 +17,8 @@
 #include "tests/support/TestSupport.h"
 #include "ui/CSDlg.h"
 
+using test::Text;
+
 namespace {
 
 const wchar_t HelpTitle[] = L"Glimpsebox User's Guide";  // the compiled file's own title
@@ -97,7 +99,7 @@ private:
 std::wstring LibraryFolder()
 {
     wchar_t path[MAX_PATH] = L"";
-    GetModuleFileNameW(GetModuleHandleW(L"GLMBX32.DLL"), path, MAX_PATH);
+    GetModuleFileNameW(test::Library(), path, MAX_PATH);
     std::wstring library = path;
     return library.substr(0, library.find_last_of(L'\\'));
 }
@@ -131,13 +133,6 @@ void CloseHelpWindows()
 {
     for (HWND help : HelpWindows())
         SendMessageW(help, WM_CLOSE, 0, 0);
-}
-
-std::wstring Text(HWND hwnd)
-{
-    wchar_t text[256] = L"";
-    GetWindowTextW(hwnd, text, 256);
-    return text;
 }
 
 } // namespace
@@ -301,7 +296,7 @@ BOOL CALLBACK FindIconStatic(HWND child, LPARAM found)
 
 TEST(ProgressTemplate, HoldsItsIconLinesBarAndCancelInRows)
 {
-    HMODULE library = GetModuleHandleW(L"GLMBX32.DLL");
+    HMODULE library = test::Library();
     HWND dlg = CreateDialogParamW(library, MAKEINTRESOURCEW(ProgressDlgId), nullptr, PlainDlgProc, 0);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(Text(dlg), L"Processing...");

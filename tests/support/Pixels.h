@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "tests/support/TestSupport.h"
+
 namespace test {
 
 // The client area of a window as it shows after its pending painting, read from its DC.
@@ -55,9 +57,9 @@ public:
     std::vector<COLORREF> pixels;
 };
 
-// Icon id of module at size by size, drawn transparently by an image list of its own onto the
+// Icon id of module (the library when none) at size by size, drawn transparently by an image list of its own onto the
 // button face: what a button that draws it through an image list must show.
-inline std::vector<COLORREF> IconAsDrawn(HMODULE module, int id, int size)
+inline std::vector<COLORREF> IconAsDrawn(int id, int size, HMODULE module = Library())
 {
     HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
     HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0);

@@ -32,6 +32,25 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
     }
 }
 
+HMODULE Library()
+{
+    return GetModuleHandleW(L"GLMBX32.DLL");
+}
+
+std::wstring LibraryString(UINT id)
+{
+    wchar_t text[1024] = L"";
+    LoadStringW(Library(), id, text, 1024);
+    return text;
+}
+
+std::wstring Text(HWND hwnd)
+{
+    wchar_t text[1024] = L"";
+    GetWindowTextW(hwnd, text, 1024);
+    return text;
+}
+
 std::wstring HomeFile(const wchar_t* name)
 {
     wchar_t home[MAX_PATH];

@@ -15,6 +15,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 void PumpPending();
 
 std::wstring ExeDir();
+// GLMBX32.DLL as loaded, and a string of its resources.
+HMODULE Library();
+std::wstring LibraryString(UINT id);
+// A window's text (up to 1023 characters).
+std::wstring Text(HWND hwnd);
 // A file of the folder that GetHomeDir reports for this program.
 std::wstring HomeFile(const wchar_t* name);
 // A new empty folder under the temporary folder, unique to this process and name.
