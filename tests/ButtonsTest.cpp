@@ -181,10 +181,7 @@ TEST_F(Buttons, ALinkUnderlinesAndTakesTheHoverColourUnderTheRealMouse)
     EXPECT_GE(idle.LongestRun(IconBtn::rgbLink[0]), 20);
     EXPECT_EQ(idle.LongestRun(IconBtn::rgbHover), 0);
 
-    RECT rc;
-    GetWindowRect(button, &rc);
-    ASSERT_TRUE(test::Xdo("mousemove " + std::to_string((rc.left + rc.right) / 2) + " " +
-                          std::to_string((rc.top + rc.bottom) / 2)));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(button)));
     ASSERT_TRUE(test::PumpUntil([&] { return link.IsHovering(); }, 5000));
     test::PumpPending();
     Shot hover(button);

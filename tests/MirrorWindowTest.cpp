@@ -79,11 +79,6 @@ POINT ClientToScreenPoint(HWND hwnd, int x, int y)
     return pt;
 }
 
-std::string At(POINT pt)
-{
-    return std::to_string(pt.x) + " " + std::to_string(pt.y);
-}
-
 class MirrorWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -228,7 +223,7 @@ TEST_F(MirrorWindowTest, EveryIconIsDrawnAtItsPlace)
 TEST_F(MirrorWindowTest, PointingRaisesTheIconAndShowsItsName)
 {
     OpenOverItems();
-    ASSERT_TRUE(test::Xdo("mousemove " + At(IconCentre(0))));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(IconCentre(0))));
     ASSERT_TRUE(test::PumpUntil([&] { return window.GetHoverItem() == Record(0); }, 5000));
     RECT frame = {Record(0)->x - 2, Record(0)->y - 2, Record(0)->x + 19, Record(0)->y + 19};
     EXPECT_TRUE(EqualRect(&window.GetHighlightRect(), &frame));
@@ -262,7 +257,7 @@ TEST_F(MirrorWindowTest, PointingRaisesTheIconAndShowsItsName)
     };
     original = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window.GetHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Spy::Proc)));
-    ASSERT_TRUE(test::Xdo("mousemove " + At(IconCentre(1))));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(IconCentre(1))));
     ASSERT_TRUE(test::PumpUntil([&] { return window.GetHoverItem() == Record(1); }, 5000));
     test::PumpUntil([&] { return !repainted.empty(); }, 2000);
     SetWindowLongPtrW(window.GetHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
@@ -275,7 +270,7 @@ TEST_F(MirrorWindowTest, LeftClickOpensTheItemAndClosesTheWindow)
 {
     OpenOverItems();
     size_t mark = shell.Mark();
-    ASSERT_TRUE(test::Xdo("mousemove " + At(IconCentre(2)) + " sleep 0.1 " + test::HeldClick(1)));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(IconCentre(2)) + " sleep 0.1 " + test::HeldClick(1)));
     std::string line;
     ASSERT_TRUE(shell.WaitForLine("open ", &line, mark));
     EXPECT_EQ(Field(line, "label"), "Yellow");
@@ -287,7 +282,7 @@ TEST_F(MirrorWindowTest, RightClickOnAnItemOpensItsMenuAtTheMirrorIcon)
     OpenOverItems();
     size_t mark = shell.Mark();
     POINT centre = IconCentre(1);
-    ASSERT_TRUE(test::Xdo("mousemove " + At(centre) + " sleep 0.1 " + test::HeldClick(3)));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(centre) + " sleep 0.1 " + test::HeldClick(3)));
     std::string line;
     ASSERT_TRUE(shell.WaitForLine("menu ", &line, mark));
     EXPECT_EQ(Field(line, "item"), "1");
@@ -301,7 +296,7 @@ TEST_F(MirrorWindowTest, RightClickOnEmptySpaceOpensTheDesktopMenu)
     OpenOverItems();
     size_t mark = shell.Mark();
     POINT empty = ClientToScreenPoint(window.GetHandle(), 4, window.ClientSize().cy - 6);
-    ASSERT_TRUE(test::Xdo("mousemove " + At(empty) + " sleep 0.1 " + test::HeldClick(3)));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(empty) + " sleep 0.1 " + test::HeldClick(3)));
     std::string line;
     ASSERT_TRUE(shell.WaitForLine("menu ", &line, mark));
     EXPECT_EQ(Field(line, "item"), "-1");
@@ -322,7 +317,7 @@ TEST_F(MirrorWindowTest, DraggingEmptySpaceMovesTheWindowAndOpensNothing)
     int dx = from.x < GetSystemMetrics(SM_CXSCREEN) / 2 ? 60 : -60;
     int dy = from.y < GetSystemMetrics(SM_CYSCREEN) / 2 ? 40 : -40;
     size_t mark = shell.Mark();
-    ASSERT_TRUE(test::Xdo("mousemove " + At(from) + " sleep 0.1 mousedown 1 sleep 0.2 mousemove " +
+    ASSERT_TRUE(test::Xdo(test::MoveTo(from) + " sleep 0.1 mousedown 1 sleep 0.2 mousemove " +
                           std::to_string(from.x + dx / 2) + " " + std::to_string(from.y + dy / 2) +
                           " sleep 0.2 mousemove " + std::to_string(from.x + dx) + " " + std::to_string(from.y + dy) +
                           " sleep 0.2 mouseup 1"));
@@ -480,7 +475,7 @@ TEST_F(MirrorWindowTest, AShellThatIsKilledLeavesAWorkingWindow)
     OpenOverItems();
     shell.Kill();
     // Clicks on items now reach nobody; the window neither hangs nor breaks, and closes as usual.
-    ASSERT_TRUE(test::Xdo("mousemove " + At(IconCentre(0)) + " sleep 0.1 " + test::HeldClick(1)));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(IconCentre(0)) + " sleep 0.1 " + test::HeldClick(1)));
     test::PumpPending();
     SendMessageW(window.GetHandle(), WM_SYSCOMMAND, GlimpseboxWnd::CmdRefresh, 0);
     EXPECT_TRUE(window.IsOpen());

@@ -496,16 +496,6 @@ TEST_F(TrayMenuTest, LowColourOptionSwapsTheIconOtherOptionsLeaveIt)
 
 namespace {
 
-// What the started launcher was, read while it waits for our answer.
-struct Started {
-    int queries = 0;
-    int activations = 0;
-    std::wstring image;
-    std::wstring commandLine;
-    DWORD parent = 0;
-    HANDLE process = nullptr;
-};
-
 // Read out of the process's own parameter block (Wine has no query for it).
 std::wstring CommandLineOf(HANDLE process)
 {
@@ -526,34 +516,8 @@ std::wstring CommandLineOf(HANDLE process)
     return text;
 }
 
-// A child of this process named Glimpsebox.exe, with its image and command line.
-void FindLauncher(Started& started)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-        if (entry.th32ParentProcessID != GetCurrentProcessId() || _wcsicmp(entry.szExeFile, L"Glimpsebox.exe") != 0)
-            continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE,
-                                     entry.th32ProcessID);
-        if (!process)
-            continue;
-        wchar_t image[MAX_PATH] = L"";
-        DWORD chars = MAX_PATH;
-        QueryFullProcessImageNameW(process, 0, image, &chars);
-        started.image = image;
-        started.commandLine = CommandLineOf(process);
-        started.parent = entry.th32ParentProcessID;
-        if (started.process)
-            CloseHandle(started.process);
-        started.process = process;
-    }
-    CloseHandle(snapshot);
-}
-
 // A start dialog as the launcher without arguments looks for it (identity 141): it answers
-// the identity and activation queries and looks at who asked.
+// the identity and activation queries and looks at who asked, a child of this process.
 class StartDialogStandIn {
 public:
     StartDialogStandIn()
@@ -569,8 +533,7 @@ public:
     ~StartDialogStandIn()
     {
         DestroyWindow(hwnd);
-        if (started.process)
-            CloseHandle(started.process);
+        Reset();
         current = nullptr;
     }
     StartDialogStandIn(const StartDialogStandIn&) = delete;
@@ -579,39 +542,70 @@ public:
     // The launcher has asked and ended.
     bool WaitForLauncher()
     {
-        if (!test::PumpUntil([&] { return started.activations > 0 && started.process; }, 30000))
-            return false;
-        return test::PumpUntil([&] { return WaitForSingleObject(started.process, 0) == WAIT_OBJECT_0; }, 15000);
+        return test::PumpUntil([&] { return activations > 0 && process; }, 30000) &&
+               test::PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 15000);
     }
     DWORD ExitCode() const
     {
         DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(started.process, &code);
+        GetExitCodeProcess(process, &code);
         return code;
     }
     void Reset()
     {
-        if (started.process)
-            CloseHandle(started.process);
-        started = Started();
+        if (process)
+            CloseHandle(process);
+        process = nullptr;
+        queries = activations = 0;
+        image.clear();
+        commandLine.clear();
     }
 
-    Started started;
+    int queries = 0;
+    int activations = 0;
+    std::wstring image;
+    std::wstring commandLine;
+    HANDLE process = nullptr;
     std::vector<LPARAM> notices;  // the tray's sub-code 51
     HWND hwnd = nullptr;
 
 private:
+    // The asker: a child of this process named Glimpsebox.exe.
+    void FindLauncher()
+    {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+            if (entry.th32ParentProcessID != GetCurrentProcessId() ||
+                _wcsicmp(entry.szExeFile, L"Glimpsebox.exe") != 0)
+                continue;
+            HANDLE found = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE,
+                                       entry.th32ProcessID);
+            if (!found)
+                continue;
+            wchar_t name[MAX_PATH] = L"";
+            DWORD chars = MAX_PATH;
+            QueryFullProcessImageNameW(found, 0, name, &chars);
+            image = name;
+            commandLine = CommandLineOf(found);
+            if (process)
+                CloseHandle(process);
+            process = found;
+        }
+        CloseHandle(snapshot);
+    }
     static INT_PTR CALLBACK Proc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam)
     {
         if (message != ProductInfo::GetMyMessage() || !current)
             return FALSE;
         LRESULT answer = 0;
         if (wParam == MyMsgIdentify && lParam == 141) {
-            ++current->started.queries;
-            FindLauncher(current->started);
+            ++current->queries;
+            current->FindLauncher();
             answer = 1;
         } else if (wParam == MyMsgActivate && lParam == 141) {
-            ++current->started.activations;
+            ++current->activations;
             answer = 1;
         } else if (wParam == MyMsgTrayNotice) {
             current->notices.push_back(lParam);
@@ -649,10 +643,9 @@ TEST_F(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
         else
             ASSERT_TRUE(ProductInfo::PostMyMessage(tray, MyMsgConfigure, 0));
         ASSERT_TRUE(dialog.WaitForLauncher());
-        EXPECT_EQ(dialog.started.queries, 1);
-        EXPECT_EQ(dialog.started.parent, GetCurrentProcessId());
-        EXPECT_EQ(_wcsicmp(dialog.started.image.c_str(), launcher.c_str()), 0) << dialog.started.image;
-        EXPECT_EQ(dialog.started.commandLine, L"\"" + launcher + L"\"");
+        EXPECT_EQ(dialog.queries, 1);
+        EXPECT_EQ(_wcsicmp(dialog.image.c_str(), launcher.c_str()), 0) << dialog.image;
+        EXPECT_EQ(dialog.commandLine, L"\"" + launcher + L"\"");
         // The start-dialog role found the open one and ended.
         EXPECT_EQ(dialog.ExitCode(), 0u);
     }
@@ -674,7 +667,7 @@ TEST_F(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
         RemoveDirectoryW(empty.c_str());
     }
     test::PumpPending();
-    EXPECT_EQ(dialog.started.queries, 0);
+    EXPECT_EQ(dialog.queries, 0);
     EXPECT_TRUE(tray.IsReady());
     EXPECT_EQ(tray.IsIconShown(), 1);
     EXPECT_EQ(tray.unplanned, 0);

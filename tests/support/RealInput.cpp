@@ -5,6 +5,18 @@
 
 namespace test {
 
+std::string MoveTo(POINT pt)
+{
+    return "mousemove " + std::to_string(pt.x) + " " + std::to_string(pt.y);
+}
+
+std::string MoveTo(HWND hwnd)
+{
+    RECT rc = {};
+    GetWindowRect(hwnd, &rc);
+    return MoveTo(POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+}
+
 bool Xdo(const std::string& args, DWORD timeoutMs)
 {
     static int serial;

@@ -185,6 +185,12 @@ std::wstring TrayTipOf(HWND iconWindow)
     return tip;
 }
 
+HWND FirstTrayIcon()
+{
+    HWND tray = TrayWindow();
+    return tray ? GetWindow(tray, GW_CHILD) : nullptr;
+}
+
 POINT Centre(const RECT& rc)
 {
     return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};

@@ -12,6 +12,8 @@ namespace test {
 // ("Wine System Tray", made by the X11 driver in the explorer process) near the top-left
 // corner, with a child window per icon. It appears with the first icon.
 HWND TrayWindow();
+// The tray's window of its first icon, when there is one.
+HWND FirstTrayIcon();
 
 // The screen rectangle of the pixels of exactly this colour inside the tray window, read
 // from the screen; false when there are none (or no tray window).

@@ -15,7 +15,6 @@
 //   closed                                          main closed: the program ends
 #include <windows.h>
 
-#include <cstdio>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -26,14 +25,8 @@
 
 namespace {
 
-std::wstring logPath;
 WORD identity = 141;
 HWND mainWnd, dialogWnd, twinWnd, otherWnd, plainWnd;
-
-void Log(const std::string& line)
-{
-    AppendLogLine(logPath, line);
-}
 
 const char* NameOf(HWND hwnd)
 {
@@ -48,13 +41,6 @@ const char* NameOf(HWND hwnd)
     if (hwnd == plainWnd)
         return "plain";
     return "unknown";
-}
-
-std::string Hex(HWND hwnd)
-{
-    char text[32];
-    snprintf(text, sizeof(text), "%llX", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)));
-    return text;
 }
 
 void LogActive(HWND hwnd, UINT msg, WPARAM wParam)
