@@ -34,6 +34,16 @@ public:
     POINT lastMove = {-100, -100};
 };
 
+// The image index of each state: normal, hover, pressed, disabled, focused.
+std::vector<int> Indices(const ImageBtn& button)
+{
+    std::vector<int> indices;
+    for (auto state : {ImageBtn::StateNormal, ImageBtn::StateHover, ImageBtn::StatePressed, ImageBtn::StateDisabled,
+                       ImageBtn::StateFocused})
+        indices.push_back(button.GetStateIndex(state));
+    return indices;
+}
+
 class Buttons : public ::testing::Test {
 protected:
     void SetUp() override
@@ -56,11 +66,7 @@ protected:
 TEST_F(Buttons, AStripOfThreeShowsNormalHoverAndPressedOnly)
 {
     ImageBtn strip(8, 8, GetModuleHandleW(nullptr), IDB_STRIP, 0, 0);
-    EXPECT_EQ(strip.GetStateIndex(ImageBtn::StateNormal), 0);
-    EXPECT_EQ(strip.GetStateIndex(ImageBtn::StateHover), 1);
-    EXPECT_EQ(strip.GetStateIndex(ImageBtn::StatePressed), 2);
-    EXPECT_EQ(strip.GetStateIndex(ImageBtn::StateDisabled), -1);
-    EXPECT_EQ(strip.GetStateIndex(ImageBtn::StateFocused), -1);
+    EXPECT_EQ(Indices(strip), (std::vector<int>{0, 1, 2, -1, -1}));
     strip.Init(&dlg, IDC_B_STRIP);
     HWND button = Item(IDC_B_STRIP);
     EXPECT_EQ(GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
@@ -99,9 +105,7 @@ TEST_F(Buttons, IconStatesTakeTheirImagesInOrderAndFallBackToNormal)
 {
     // Only normal and disabled: indices 0 and 1.
     ImageBtn pair(13, 13, nullptr, -IDI_ABOUT_WEB, 0, 0, -IDI_ABOUT_MAIL, 0, 0);
-    EXPECT_EQ(pair.GetStateIndex(ImageBtn::StateNormal), 0);
-    EXPECT_EQ(pair.GetStateIndex(ImageBtn::StateDisabled), 1);
-    EXPECT_EQ(pair.GetStateIndex(ImageBtn::StatePressed), -1);
+    EXPECT_EQ(Indices(pair), (std::vector<int>{0, -1, -1, 1, -1}));
     pair.Init(&dlg, IDC_B_ICONS);
     HWND button = Item(IDC_B_ICONS);
     InvalidateRect(button, nullptr, TRUE);

@@ -1183,9 +1183,7 @@ TEST(DialogResize, TheGripAnswersAsTheSizingCornerIsDrawnAndDragsToTheLimits)
         GetClientRect(dlg, &client);
         POINT grip = {client.right - 3, client.bottom - 3};
         ClientToScreen(dlg, &grip);
-        auto at = [&](int x, int y) { return std::to_string(grip.x + x) + " " + std::to_string(grip.y + y); };
-        return test::Xdo("mousemove " + at(0, 0) + " sleep 0.1 mousedown 1 sleep 0.2 mousemove " + at(dx / 2, dy / 2) +
-                         " sleep 0.2 mousemove " + at(dx, dy) + " sleep 0.2 mouseup 1");
+        return test::Xdo(test::Drag(grip, dx, dy));
     };
     ASSERT_TRUE(drag(70, 50));
     EXPECT_TRUE(test::PumpUntil([&] { return WindowSize(dlg).cx == start.cx + 70; }, 5000));

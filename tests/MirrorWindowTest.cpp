@@ -317,10 +317,7 @@ TEST_F(MirrorWindowTest, DraggingEmptySpaceMovesTheWindowAndOpensNothing)
     int dx = from.x < GetSystemMetrics(SM_CXSCREEN) / 2 ? 60 : -60;
     int dy = from.y < GetSystemMetrics(SM_CYSCREEN) / 2 ? 40 : -40;
     size_t mark = shell.Mark();
-    ASSERT_TRUE(test::Xdo(test::MoveTo(from) + " sleep 0.1 mousedown 1 sleep 0.2 mousemove " +
-                          std::to_string(from.x + dx / 2) + " " + std::to_string(from.y + dy / 2) +
-                          " sleep 0.2 mousemove " + std::to_string(from.x + dx) + " " + std::to_string(from.y + dy) +
-                          " sleep 0.2 mouseup 1"));
+    ASSERT_TRUE(test::Xdo(test::Drag(from, dx, dy)));
     ASSERT_TRUE(test::PumpUntil(
         [&] {
             RECT now;

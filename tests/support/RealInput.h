@@ -18,5 +18,7 @@ std::string HeldClick(int button);
 // "mousemove X Y" to a screen point, and to the centre of a window.
 std::string MoveTo(POINT pt);
 std::string MoveTo(HWND hwnd);
+// A left-button drag by (dx, dy) from a screen point, through the half-way point.
+std::string Drag(POINT from, int dx, int dy);
 
 } // namespace test
