@@ -16,6 +16,7 @@
 #include "product/ProductInfo.h"
 #include "sys/RegKey.h"
 #include "sys/iPicture.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/StandinProcess.h"
 #include "tests/support/TestMirrorOwner.h"
@@ -31,24 +32,9 @@ namespace {
 const wchar_t RootKey[] = L"HKCU\\Software\\Corvantrix\\Glimpsebox";
 
 
-// The screen's pixels in a square of 16 x 16 at (x, y), top-down, as COLORREFs.
 std::vector<COLORREF> ScreenSquare(int x, int y)
 {
-    std::vector<COLORREF> out;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP copy = CreateCompatibleBitmap(screen, 16, 16);
-    HGDIOBJ old = SelectObject(memory, copy);
-    BitBlt(memory, 0, 0, 16, 16, screen, x, y, SRCCOPY);
-    for (int row = 0; row < 16; ++row) {
-        for (int col = 0; col < 16; ++col)
-            out.push_back(GetPixel(memory, col, row));
-    }
-    SelectObject(memory, old);
-    DeleteObject(copy);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return out;
+    return test::ScreenPixels(RECT{x, y, x + 16, y + 16});
 }
 
 // Whether every pixel of the square is the item's colour, or white where the overlay lies.
@@ -66,10 +52,8 @@ bool SquareShows(const std::vector<COLORREF>& square, COLORREF color, bool overl
 
 COLORREF ScreenPixel(int x, int y)
 {
-    HDC screen = GetDC(nullptr);
-    COLORREF c = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return c;
+    std::vector<COLORREF> pixel = test::ScreenPixels(RECT{x, y, x + 1, y + 1});
+    return pixel.empty() ? CLR_INVALID : pixel[0];
 }
 
 POINT ClientToScreenPoint(HWND hwnd, int x, int y)

@@ -19,6 +19,7 @@
 #include "app/MyTB_Icon.h"
 #include "app/SharedData.h"
 #include "product/ProductInfo.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/StandinProcess.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/TrayArea.h"
@@ -211,27 +212,27 @@ HWND OurTrayIcon()
     return nullptr;
 }
 
-std::vector<DWORD> PixelsOf(HWND hwnd)
+std::vector<COLORREF> PixelsOf(HWND hwnd)
 {
     RECT rc = {};
     GetWindowRect(hwnd, &rc);
     return test::ScreenPixels(rc);
 }
 
-size_t Colours(std::vector<DWORD> pixels)
+size_t Colours(std::vector<COLORREF> pixels)
 {
     std::sort(pixels.begin(), pixels.end());
     return static_cast<size_t>(std::unique(pixels.begin(), pixels.end()) - pixels.begin());
 }
 
 // Our icon's pixels once the tray has painted it (more than its background colour).
-std::vector<DWORD> PaintedIcon(HWND* icon)
+std::vector<COLORREF> PaintedIcon(HWND* icon)
 {
-    std::vector<DWORD> pixels;
+    std::vector<COLORREF> pixels;
     test::PumpUntil(
         [&] {
             *icon = OurTrayIcon();
-            pixels = *icon ? PixelsOf(*icon) : std::vector<DWORD>();
+            pixels = *icon ? PixelsOf(*icon) : std::vector<COLORREF>();
             return Colours(pixels) > 1;
         },
         5000);
@@ -449,7 +450,7 @@ TEST_F(TrayMenuTest, LowColourOptionSwapsTheIconOtherOptionsLeaveIt)
     test::SavedValue options(HKEY_CURRENT_USER, AppKey, L"Options");
     test::SavedValue border(HKEY_CURRENT_USER, AppKey, MyOpts::pszBorderType);
     StoreFlag(MyOpts::FlagLowColorIcon, false);
-    std::vector<DWORD> normal, low;
+    std::vector<COLORREF> normal, low;
     {
         TestTray tray;
         ASSERT_TRUE(tray.Begin());

@@ -21,10 +21,6 @@ bool FindTrayIcon(COLORREF colour, RECT* where);
 // Pumps until an icon of the colour is there (present) or gone (!present), at most timeoutMs.
 bool WaitForTrayIcon(COLORREF colour, bool present, RECT* where = nullptr, DWORD timeoutMs = 5000);
 
-// The screen's pixels inside rc, 32 bits each (0x00RRGGBB), top row first; empty when they
-// cannot be read.
-std::vector<DWORD> ScreenPixels(const RECT& rc);
-
 // The tray's own window for the icon under the point (a child of the tray window).
 HWND TrayIconWindowAt(POINT pt);
 // The tip the tray shows for the icon window: the text of the tooltip tool that the tray's
