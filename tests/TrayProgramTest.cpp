@@ -169,14 +169,8 @@ namespace {
 
 const wchar_t UserRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// A throw-away log-on entry name, removed from both Run keys at the end.
-class RunValue {
-public:
-    RunValue() : name(L"GlmbxTestAutoLoad" + std::to_wstring(GetCurrentProcessId())) { Remove(); }
-    ~RunValue() { Remove(); }
-    RunValue(const RunValue&) = delete;
-    RunValue& operator=(const RunValue&) = delete;
-
+// A throw-away log-on entry name, gone from both Run keys at the end.
+struct RunValue {
     // The stored text, or "<none>".
     std::wstring Read(HKEY root) const
     {
@@ -189,11 +183,13 @@ public:
     }
     void Remove() const
     {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, UserRunKey, name.c_str());
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, UserRunKey, name.c_str());
+        user.Delete();
+        machine.Delete();
     }
 
-    const std::wstring name;
+    const std::wstring name = L"GlmbxTestAutoLoad" + std::to_wstring(GetCurrentProcessId());
+    test::SavedValue user{HKEY_CURRENT_USER, UserRunKey, name.c_str()};
+    test::SavedValue machine{HKEY_LOCAL_MACHINE, UserRunKey, name.c_str()};
 };
 
 bool HasDefaultValue(HKEY root)

@@ -17,6 +17,7 @@
 
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "product/ProductInfo.h"
@@ -30,16 +31,12 @@ HWND mainWnd, dialogWnd, twinWnd, otherWnd, plainWnd;
 
 const char* NameOf(HWND hwnd)
 {
-    if (hwnd == mainWnd)
-        return "main";
-    if (hwnd == dialogWnd)
-        return "dialog";
-    if (hwnd == twinWnd)
-        return "twin";
-    if (hwnd == otherWnd)
-        return "other";
-    if (hwnd == plainWnd)
-        return "plain";
+    const std::pair<HWND, const char*> names[] = {
+        {mainWnd, "main"}, {dialogWnd, "dialog"}, {twinWnd, "twin"}, {otherWnd, "other"}, {plainWnd, "plain"}};
+    for (const auto& name : names) {
+        if (name.first == hwnd)
+            return name.second;
+    }
     return "unknown";
 }
 
