@@ -20,23 +20,9 @@ namespace {
 
 const wchar_t AboutTitle[] = L"About Glimpsebox";
 
-HMODULE Library()
-{
-    return GetModuleHandleW(L"GLMBX32.DLL");
-}
-
-std::wstring LibraryString(UINT id)
-{
-    wchar_t text[512] = L"";
-    LoadStringW(Library(), id, text, 512);
-    return text;
-}
-
 std::wstring ItemText(HWND dlg, int id)
 {
-    wchar_t text[256] = L"";
-    GetDlgItemTextW(dlg, id, text, 256);
-    return text;
+    return test::Text(GetDlgItem(dlg, id));
 }
 
 // Runs the script from inside DoAbout's modal loop once the box is up; DoAbout's result.
@@ -67,42 +53,12 @@ bool RunAbout(std::function<void(HWND)> script)
 
 // While it lives, the shell opens http addresses with Marker.exe, which logs them. Wine's shell
 // reads the protocol's command from the machine's classes only.
-class HttpToMarker {
-public:
+struct HttpToMarker {
     explicit HttpToMarker(const std::wstring& logPath)
     {
-        std::wstring command = L"\"" + test::ExeDir() + L"\\Marker.exe\" \"" + logPath + L"\" \"%1\"";
-        if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\http\\shell\\open\\command", 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-            return;
-        wchar_t value[1024] = L"";
-        DWORD size = sizeof(value) - sizeof(wchar_t);
-        had = RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS;
-        saved = value;
-        Set(command);
+        command.Set(L"\"" + test::ExeDir() + L"\\Marker.exe\" \"" + logPath + L"\" \"%1\"");
     }
-    ~HttpToMarker()
-    {
-        if (!key)
-            return;
-        if (had)
-            Set(saved);
-        else
-            RegDeleteValueW(key, nullptr);
-        RegCloseKey(key);
-    }
-    HttpToMarker(const HttpToMarker&) = delete;
-    HttpToMarker& operator=(const HttpToMarker&) = delete;
-
-private:
-    void Set(const std::wstring& text)
-    {
-        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    }
-    HKEY key = nullptr;
-    bool had = false;
-    std::wstring saved;
+    test::SavedValue command{HKEY_LOCAL_MACHINE, L"Software\\Classes\\http\\shell\\open\\command", nullptr};
 };
 
 } // namespace
@@ -135,7 +91,7 @@ TEST(AboutBox, ShowsTheProductIconLinksAndTheRevisionWhileShiftIsDown)
         ASSERT_GE(rc.right, DlgAbout::ProductIconSize);
         ASSERT_GE(rc.bottom, DlgAbout::ProductIconSize);
         EXPECT_EQ(test::Shot(icon).Block((rc.right - 48) / 2, (rc.bottom - 48) / 2, 48),
-                  test::IconAsDrawn(Library(), IDI_PRODUCT, 48));
+                  test::IconAsDrawn(IDI_PRODUCT, 48));
 
         // "Web site" is a link; hovering it ends when the box says the mouse has left.
         HWND web = GetDlgItem(about, DlgAbout::WebSiteCtl);
@@ -175,14 +131,14 @@ TEST(AboutBox, WebPagesOpenOnlyAfterTheUserSaidOk)
         test::BoxAnswerer cancel(IDCANCEL);
         EXPECT_FALSE(OpenHTML(nullptr, product->GetHomePage(), 1, 0));
         EXPECT_EQ(cancel.count, 1);
-        EXPECT_EQ(cancel.text, LibraryString(20007));
+        EXPECT_EQ(cancel.text, test::LibraryString(20007));
     }
     EXPECT_TRUE(RunAbout([&](HWND about) {
         {
             test::BoxAnswerer cancel(IDCANCEL);
             SendMessageW(GetDlgItem(about, DlgAbout::WebSiteCtl), BM_CLICK, 0, 0);
             EXPECT_EQ(cancel.count, 1);
-            EXPECT_EQ(cancel.text, LibraryString(20007));
+            EXPECT_EQ(cancel.text, test::LibraryString(20007));
             EXPECT_EQ(cancel.owner, about);
         }
         {

@@ -20,12 +20,8 @@ namespace {
 const COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 0xC0, 0), Blue = RGB(0, 0, 255);
 const COLORREF White = RGB(255, 255, 255);
 
+using test::IconAsDrawn;
 using test::Shot;
-
-std::vector<COLORREF> IconAsDrawn(int id, int size)
-{
-    return test::IconAsDrawn(GetModuleHandleW(L"GLMBX32.DLL"), id, size);
-}
 
 // Records where the buttons said the mouse was, in the dialog's coordinates.
 class ButtonsDlg : public CSDlg {
@@ -37,6 +33,16 @@ public:
     }
     POINT lastMove = {-100, -100};
 };
+
+// The image index of each state: normal, hover, pressed, disabled, focused.
+std::vector<int> Indices(const ImageBtn& button)
+{
+    std::vector<int> indices;
+    for (auto state : {ImageBtn::StateNormal, ImageBtn::StateHover, ImageBtn::StatePressed, ImageBtn::StateDisabled,
+                       ImageBtn::StateFocused})
+        indices.push_back(button.GetStateIndex(state));
+    return indices;
+}
 
 class Buttons : public ::testing::Test {
 protected:
@@ -60,11 +66,7 @@ protected:
 TEST_F(Buttons, AStripOfThreeShowsNormalHoverAndPressedOnly)
 {
     ImageBtn strip(8, 8, GetModuleHandleW(nullptr), IDB_STRIP, 0, 0);
-    EXPECT_EQ(strip.GetStateIndex(ImageBtn::StateNormal), 0);
-    EXPECT_EQ(strip.GetStateIndex(ImageBtn::StateHover), 1);
-    EXPECT_EQ(strip.GetStateIndex(ImageBtn::StatePressed), 2);
-    EXPECT_EQ(strip.GetStateIndex(ImageBtn::StateDisabled), -1);
-    EXPECT_EQ(strip.GetStateIndex(ImageBtn::StateFocused), -1);
+    EXPECT_EQ(Indices(strip), (std::vector<int>{0, 1, 2, -1, -1}));
     strip.Init(&dlg, IDC_B_STRIP);
     HWND button = Item(IDC_B_STRIP);
     EXPECT_EQ(GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
@@ -103,9 +105,7 @@ TEST_F(Buttons, IconStatesTakeTheirImagesInOrderAndFallBackToNormal)
 {
     // Only normal and disabled: indices 0 and 1.
     ImageBtn pair(13, 13, nullptr, -IDI_ABOUT_WEB, 0, 0, -IDI_ABOUT_MAIL, 0, 0);
-    EXPECT_EQ(pair.GetStateIndex(ImageBtn::StateNormal), 0);
-    EXPECT_EQ(pair.GetStateIndex(ImageBtn::StateDisabled), 1);
-    EXPECT_EQ(pair.GetStateIndex(ImageBtn::StatePressed), -1);
+    EXPECT_EQ(Indices(pair), (std::vector<int>{0, -1, -1, 1, -1}));
     pair.Init(&dlg, IDC_B_ICONS);
     HWND button = Item(IDC_B_ICONS);
     InvalidateRect(button, nullptr, TRUE);
@@ -185,10 +185,7 @@ TEST_F(Buttons, ALinkUnderlinesAndTakesTheHoverColourUnderTheRealMouse)
     EXPECT_GE(idle.LongestRun(IconBtn::rgbLink[0]), 20);
     EXPECT_EQ(idle.LongestRun(IconBtn::rgbHover), 0);
 
-    RECT rc;
-    GetWindowRect(button, &rc);
-    ASSERT_TRUE(test::Xdo("mousemove " + std::to_string((rc.left + rc.right) / 2) + " " +
-                          std::to_string((rc.top + rc.bottom) / 2)));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(button)));
     ASSERT_TRUE(test::PumpUntil([&] { return link.IsHovering(); }, 5000));
     test::PumpPending();
     Shot hover(button);

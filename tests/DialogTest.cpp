@@ -1,6 +1,7 @@
 // The dialog framework: running and closing, both hook chains, control objects and what the
-// dialog forwards to them, help, tooltips, child and main dialogs, and the framework's controls
-// (the read-only edit, combo boxes, tooltips) under messages and real input.
+// dialog forwards to them, help, tooltips, child and main dialogs, the framework's controls
+// (the read-only edit, combo boxes, tooltips, the history box) under messages and real input,
+// resizing, remembered placement, control groups and the layout helpers, and the history value.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +10,10 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,15 +27,28 @@
 #include "tests/support/TestSupport.h"
 #include "ui/CSCombo.h"
 #include "ui/CSCtrl.h"
+#include "ui/CSDlg.h"
 #include "ui/CSDlgChild.h"
 #include "ui/CSDlgMain.h"
 #include "ui/CSEdit.h"
+#include "ui/CSHistCB.h"
 #include "ui/TooltipCtrl.h"
 
 using test::OkSequence;
 using test::ScriptedDlg;
 using test::SeqEntry;
 using test::SeqWParam;
+
+// Sizes compare and print in the system's own namespace, where the test macros look for them.
+static bool operator==(const SIZE& a, const SIZE& b)
+{
+    return a.cx == b.cx && a.cy == b.cy;
+}
+
+static std::ostream& operator<<(std::ostream& out, const SIZE& size)
+{
+    return out << size.cx << " x " << size.cy;
+}
 
 namespace {
 
@@ -39,17 +57,8 @@ HINSTANCE Exe()
     return test::ExeModule();
 }
 
-HINSTANCE Library()
-{
-    return GetModuleHandleW(L"GLMBX32.DLL");
-}
-
-std::wstring Text(HWND h)
-{
-    wchar_t text[512] = L"";
-    GetWindowTextW(h, text, 512);
-    return text;
-}
+using test::Library;
+using test::Text;
 
 int Count(const test::MessageLog& log, const char* who)
 {
@@ -1067,4 +1076,711 @@ TEST(DialogControls, ACancelledDropDownKeepsTheEditTextUnderMessagesAndTheKeyboa
     EXPECT_EQ(Text(edit), L"ban");
     EXPECT_TRUE(IsWindow(dlg));
     dlg.Destroy();
+}
+
+namespace {
+
+SIZE WindowSize(HWND h)
+{
+    RECT rect;
+    GetWindowRect(h, &rect);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+// Asks for a size; returns the size the window then has.
+SIZE Resized(HWND h, int cx, int cy)
+{
+    SetWindowPos(h, nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return WindowSize(h);
+}
+
+RECT CtrlRect(CSDlg& dlg, int id)
+{
+    RECT rect = {};
+    dlg.GetDlgItemRect(id, &rect);
+    return rect;
+}
+
+// A resizable dialog that does not drag (the client area must reach the grip).
+class ResizeDlg : public ScriptedDlg {
+public:
+    explicit ResizeDlg(int flags, MyWindowPlacement* record = nullptr) { EnableResizing(flags, record); }
+    void OnInitDone() override
+    {
+        ScriptedDlg::OnInitDone();
+        EnableFullDrag(FALSE);
+    }
+};
+
+} // namespace
+
+// ---- Size limits and the grip ----
+
+TEST(DialogResize, NeverSmallerThanTheTemplateAndGrowthIsReported)
+{
+    ResizeDlg dlg(DlgResizeWidth | DlgResizeHeight);
+    ASSERT_NE(dlg.Modeless(IDD_RESIZE, Exe(), nullptr, TRUE), nullptr);
+    const SIZE start = WindowSize(dlg);
+    EXPECT_TRUE(dlg.GetResizeData().cx == 0 && dlg.resizes == 0);
+    EXPECT_EQ(Resized(dlg, start.cx - 50, start.cy - 40), start);
+    EXPECT_EQ(Resized(dlg, start.cx + 40, start.cy + 30), (SIZE{start.cx + 40, start.cy + 30}));
+    EXPECT_TRUE(dlg.resizeDx == 40 && dlg.resizeDy == 30);
+    EXPECT_TRUE(dlg.GetResizeData().cx == 40 && dlg.GetResizeData().cy == 30);
+    // Smaller in one direction only: that one stops at the template.
+    EXPECT_EQ(Resized(dlg, start.cx - 10, start.cy + 10), (SIZE{start.cx, start.cy + 10}));
+    EXPECT_TRUE(dlg.resizeDx == 0 && dlg.resizeDy == 10);
+    dlg.Destroy();
+
+    ResizeDlg wide(DlgResizeWidth);
+    ASSERT_NE(wide.Modeless(IDD_RESIZE, Exe(), nullptr, TRUE), nullptr);
+    EXPECT_EQ(Resized(wide, start.cx + 60, start.cy + 60), (SIZE{start.cx + 60, start.cy}));
+    EXPECT_EQ(Resized(wide, start.cx + 60, start.cy - 20), (SIZE{start.cx + 60, start.cy}));
+    EXPECT_EQ(wide.resizeDy, 0);
+    wide.Destroy();
+
+    // Created at its template size before the framework saw it: the first size it is then
+    // given is the one it keeps.
+    ScriptedDlg fixed;
+    fixed.EnableResizing(DlgResizeKeepWidth | DlgResizeKeepHeight, nullptr);
+    ASSERT_NE(fixed.Modeless(IDD_RESIZE, Exe(), nullptr, TRUE), nullptr);
+    const SIZE first = WindowSize(fixed), kept = {first.cx + 30, first.cy - 30};
+    EXPECT_EQ(Resized(fixed, kept.cx, kept.cy), kept);
+    EXPECT_EQ(Resized(fixed, first.cx, first.cy + 50), kept);
+    fixed.Destroy();
+}
+
+TEST(DialogResize, TheGripAnswersAsTheSizingCornerIsDrawnAndDragsToTheLimits)
+{
+    ResizeDlg dlg(DlgResizeWidth);
+    ASSERT_NE(dlg.Modeless(IDD_RESIZE, Exe(), nullptr, TRUE), nullptr);
+    SetWindowPos(dlg, HWND_TOPMOST, 200, 200, 0, 0, SWP_NOSIZE);
+    SetForegroundWindow(dlg);
+    UpdateWindow(dlg);
+    RECT client;
+    GetClientRect(dlg, &client);
+    POINT corner = {client.right - 3, client.bottom - 3}, outside = {client.right - 12, client.bottom - 12};
+    ClientToScreen(dlg, &corner);
+    ClientToScreen(dlg, &outside);
+    EXPECT_EQ(SendMessageW(dlg, WM_NCHITTEST, 0, MAKELPARAM(corner.x, corner.y)), HTBOTTOMRIGHT);
+    EXPECT_EQ(SendMessageW(dlg, WM_NCHITTEST, 0, MAKELPARAM(outside.x, outside.y)), HTCLIENT);  // 24 from the corner
+    EXPECT_TRUE(dlg.IsPtInResizingCorner(client.right - 8, client.bottom - 7));
+    EXPECT_FALSE(dlg.IsPtInResizingCorner(client.right - 8, client.bottom - 8) ||
+                 dlg.IsPtInResizingCorner(client.right + 2, client.bottom - 2));
+    // Width only: the sizing cursor points left and right.
+    EXPECT_EQ(SendMessageW(dlg, WM_SETCURSOR, reinterpret_cast<WPARAM>(dlg.GetHandle()),
+                           MAKELPARAM(HTBOTTOMRIGHT, WM_MOUSEMOVE)),
+              1);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
+    HDC dc = GetDC(dlg);
+    EXPECT_EQ(GetPixel(dc, client.right - 4, client.bottom - 4), 0xA3B4B8u);
+    EXPECT_EQ(GetPixel(dc, client.right - 7, client.bottom - 3), 0xA3B4B8u);
+    EXPECT_EQ(GetPixel(dc, client.right - 2, client.bottom - 3), RGB(255, 255, 255));
+    ReleaseDC(dlg, dc);
+
+    // Dragged with real input: wider, never narrower than the template, never taller.
+    const SIZE start = WindowSize(dlg);
+    auto drag = [&](int dx, int dy) {
+        GetClientRect(dlg, &client);
+        POINT grip = {client.right - 3, client.bottom - 3};
+        ClientToScreen(dlg, &grip);
+        return test::Xdo(test::Drag(grip, dx, dy));
+    };
+    ASSERT_TRUE(drag(70, 50));
+    EXPECT_TRUE(test::PumpUntil([&] { return WindowSize(dlg).cx == start.cx + 70; }, 5000));
+    EXPECT_EQ(WindowSize(dlg).cy, start.cy);
+    ASSERT_TRUE(drag(-150, -80));
+    EXPECT_TRUE(test::PumpUntil([&] { return WindowSize(dlg).cx == start.cx; }, 5000));
+    EXPECT_EQ(WindowSize(dlg).cy, start.cy);
+    dlg.Destroy();
+
+    ResizeDlg plain(DlgResizeWidth | DlgResizeHeight | DlgResizeNoGrip);
+    ASSERT_NE(plain.Modeless(IDD_RESIZE, Exe(), nullptr, TRUE), nullptr);
+    UpdateWindow(plain);
+    GetClientRect(plain, &client);
+    dc = GetDC(plain);
+    EXPECT_NE(GetPixel(dc, client.right - 4, client.bottom - 4), 0xA3B4B8u);
+    ReleaseDC(plain, dc);
+    plain.Destroy();
+}
+
+// ---- The remembered placement ----
+
+TEST(DialogPlacement, StoredWhileRunningAndRestoredNextTime)
+{
+    MyWindowPlacement record;
+    SIZE start = {};
+    ResizeDlg dlg(DlgResizeWidth | DlgResizeHeight, &record);
+    dlg.script = [&](ScriptedDlg& d) {
+        // Nothing stored yet: the record is filled from the aligned template.
+        EXPECT_EQ(record.length, sizeof(WINDOWPLACEMENT));
+        start = WindowSize(d);
+        SetWindowPos(d, nullptr, 40, 50, start.cx + 30, start.cy + 20, SWP_NOZORDER);
+        d.CloseDialog(IDOK, 0);
+    };
+    EXPECT_EQ(dlg.Modal(IDD_RESIZE, Exe(), nullptr), IDOK);
+    const RECT expected = {40, 50, 40 + start.cx + 30, 50 + start.cy + 20};
+    EXPECT_TRUE(EqualRect(&record.rcNormalPosition, &expected));
+
+    ResizeDlg again(DlgResizeWidth | DlgResizeHeight, &record);
+    RECT placed = {};
+    again.script = [&](ScriptedDlg& d) {
+        GetWindowRect(d, &placed);
+        d.CloseDialog(IDCANCEL, 0);
+    };
+    again.Modal(IDD_RESIZE, Exe(), nullptr);
+    EXPECT_TRUE(EqualRect(&placed, &expected));
+    EXPECT_TRUE(again.resizeDx == 30 && again.resizeDy == 20);  // the controls were told how far from the template
+}
+
+TEST(DialogPlacement, MinimisedDamagedOrLostRecordsOpenNormally)
+{
+    struct { UINT length, showCmd; RECT normal; bool usable; } const cases[] = {
+        {sizeof(WINDOWPLACEMENT), SW_SHOWMINIMIZED, {60, 70, 460, 370}, true},  // minimised: restored there
+        {sizeof(WINDOWPLACEMENT), SW_SHOWNORMAL, {300, 300, 100, 100}, false},  // inverted
+        {sizeof(WINDOWPLACEMENT), SW_SHOWNORMAL, {30000, 30000, 30400, 30300}, false},  // off every screen
+        {12345, 77, {10, 10, 20, 20}, false},  // not a placement at all
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.normal.left << "," << c.normal.top);
+        MyWindowPlacement record;
+        record.length = c.length;
+        record.showCmd = c.showCmd;
+        record.rcNormalPosition = c.normal;
+        ResizeDlg dlg(DlgResizeWidth | DlgResizeHeight, &record);
+        bool iconic = true, visible = false;
+        RECT placed = {};
+        dlg.script = [&](ScriptedDlg& d) {
+            iconic = IsIconic(d);
+            visible = IsWindowVisible(d);
+            GetWindowRect(d, &placed);
+            d.CloseDialog(IDCANCEL, 0);
+        };
+        dlg.Modal(IDD_RESIZE, Exe(), nullptr);
+        EXPECT_TRUE(!iconic && visible);
+        if (c.usable) {
+            EXPECT_TRUE(placed.left == 60 && placed.right - placed.left == 400);
+        } else {  // the template's size, on the screen
+            EXPECT_TRUE(placed.right > placed.left && placed.left < GetSystemMetrics(SM_CXSCREEN));
+            EXPECT_TRUE(dlg.resizeDx == 0 && dlg.resizeDy == 0);
+        }
+        // Closing wrote a sound record back.
+        EXPECT_EQ(record.length, sizeof(WINDOWPLACEMENT));
+        EXPECT_NE(record.showCmd, static_cast<UINT>(SW_SHOWMINIMIZED));
+    }
+}
+
+// ---- Control groups ----
+
+namespace {
+
+const int GroupIds[] = {IDC_OUTER_FRAME, IDC_OUTER_FIRST, IDC_INNER_FIRST, IDC_INNER_LAST, IDC_OUTER_LAST,
+                        IDC_BELOW_1, IDC_BELOW_2};
+
+// Every control's rectangle as {left, top, right, bottom}, in the order of GroupIds.
+std::vector<std::array<LONG, 4>> Measure(CSDlg& dlg)
+{
+    std::vector<std::array<LONG, 4>> layout;
+    for (int id : GroupIds) {
+        RECT r = CtrlRect(dlg, id);
+        layout.push_back({r.left, r.top, r.right, r.bottom});
+    }
+    return layout;
+}
+
+} // namespace
+
+TEST(DialogGroups, HidingAndShowingMovesTheControlsBelowAndResizesTheFrames)
+{
+    enum { Frame, First, InnerFirst, InnerLast, Last, Below1, Below2 };  // rows of Measure
+    enum { Top = 1, Bottom = 3 };
+    ScriptedDlg dlg;
+    EXPECT_EQ(dlg.AddCtrlGroup(IDC_OUTER_FIRST, IDC_OUTER_LAST, IDC_OUTER_FRAME, 0), 1);
+    EXPECT_EQ(dlg.AddCtrlGroup(IDC_INNER_FIRST, IDC_INNER_LAST, 0, IDC_OUTER_FIRST), 1);
+    ASSERT_NE(dlg.Modeless(IDD_GROUPS, Exe(), nullptr, TRUE), nullptr);
+    const auto original = Measure(dlg);
+    // The outer group reaches the bottom of its frame, which ends above the next control;
+    // the inner one reaches the next control of the outer group.
+    const int whole = original[Frame][Bottom] - original[First][Top];
+    const int inner = original[Last][Top] - original[InnerFirst][Top];
+    ASSERT_GT(inner, 0);
+    ASSERT_GT(whole, inner);
+
+    // Everything below moves up, the frame around it shrinks with it.
+    EXPECT_EQ(dlg.ShowCtrlGroup(IDC_INNER_FIRST, FALSE), -inner);
+    auto folded = Measure(dlg);
+    EXPECT_EQ(folded[First][Top], original[First][Top]);
+    for (int row : {Last, Below1, Below2})
+        EXPECT_EQ(folded[row][Top], original[row][Top] - inner) << row;
+    EXPECT_EQ(folded[Frame][Bottom], original[Frame][Bottom] - inner);
+    EXPECT_FALSE(IsWindowVisible(dlg.GetDlgItem(IDC_INNER_FIRST)) || IsWindowEnabled(dlg.GetDlgItem(IDC_INNER_LAST)));
+    EXPECT_EQ(dlg.ShowCtrlGroup(IDC_INNER_FIRST, FALSE), 0);  // already hidden
+    EXPECT_EQ(dlg.ShowCtrlGroup(IDC_INNER_FIRST, TRUE), inner);
+    EXPECT_EQ(Measure(dlg), original);
+    EXPECT_TRUE(IsWindowVisible(dlg.GetDlgItem(IDC_INNER_FIRST)));
+
+    // The whole section, inner group and all.
+    EXPECT_EQ(dlg.ShowCtrlGroup(IDC_OUTER_FIRST, FALSE), -whole);
+    EXPECT_EQ(Measure(dlg)[Below1][Top], original[Below1][Top] - whole);
+    EXPECT_EQ(Measure(dlg)[Frame][Bottom], original[Frame][Bottom] - whole);
+    EXPECT_FALSE(IsWindowVisible(dlg.GetDlgItem(IDC_OUTER_LAST)) || IsWindowVisible(dlg.GetDlgItem(IDC_INNER_LAST)));
+    EXPECT_FALSE(dlg.FindCtrlGroup(IDC_INNER_FIRST)->shown);
+    EXPECT_EQ(dlg.ShowCtrlGroup(IDC_OUTER_FIRST, TRUE), whole);
+    EXPECT_EQ(Measure(dlg), original);
+    EXPECT_TRUE(IsWindowVisible(dlg.GetDlgItem(IDC_INNER_LAST)));
+
+    // Folded inside, then folded outside, then opened: everything is back in place.
+    dlg.ShowCtrlGroup(IDC_INNER_FIRST, FALSE);
+    EXPECT_EQ(dlg.ShowCtrlGroup(IDC_OUTER_FIRST, FALSE), -(whole - inner));
+    EXPECT_EQ(Measure(dlg)[Below2][Top], original[Below2][Top] - whole);
+    dlg.ShowCtrlGroup(IDC_OUTER_FIRST, TRUE);
+    EXPECT_EQ(Measure(dlg), original);
+
+    // Unknown groups do nothing.
+    EXPECT_EQ(dlg.ShowCtrlGroup(9999, FALSE), 0);
+    EXPECT_EQ(dlg.FindCtrlGroup(0, IDC_OUTER_FRAME), dlg.FindCtrlGroup(IDC_OUTER_FIRST));
+    EXPECT_EQ(dlg.FindCtrlGroup(0, 0), nullptr);
+    EXPECT_EQ(dlg.AddCtrlGroup(0, IDC_OUTER_LAST), 0);
+    dlg.Destroy();
+
+    // A group folded before the first show is measured first.
+    class FoldedDlg : public ScriptedDlg {
+    public:
+        LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam) override
+        {
+            LRESULT result = ScriptedDlg::OnInitDialog(wParam, lParam);
+            AddCtrlGroup(IDC_INNER_FIRST, IDC_INNER_LAST, 0, 0);
+            offset = ShowCtrlGroup(IDC_INNER_FIRST, FALSE);
+            return result;
+        }
+        int offset = 0;
+    } early;
+    ASSERT_NE(early.Modeless(IDD_GROUPS, Exe(), nullptr, TRUE), nullptr);
+    EXPECT_EQ(early.offset, -inner);
+    EXPECT_EQ(Measure(early)[Below1][Top], original[Below1][Top] - inner);
+    early.Destroy();
+}
+
+// ---- Layout helpers and item operations ----
+
+TEST(DialogLayout, CentringAligningGrowingToTheTextAndRanges)
+{
+    ScriptedDlg dlg;
+    ASSERT_NE(dlg.Modeless(IDD_LAYOUT, Exe(), nullptr, TRUE), nullptr);
+    RECT client;
+    GetClientRect(dlg, &client);
+    const RECT button = CtrlRect(dlg, IDC_L_BUTTON);
+    const int width = button.right - button.left;
+    EXPECT_TRUE(dlg.CenterDlgItem(IDC_L_BUTTON, TRUE));
+    EXPECT_EQ(CtrlRect(dlg, IDC_L_BUTTON).left, (client.right - width) / 2);
+    EXPECT_EQ(CtrlRect(dlg, IDC_L_BUTTON).top, button.top);
+    // A span narrower than the control: the half is taken towards zero, not down.
+    EXPECT_TRUE(dlg.CenterDlgItem(IDC_L_BUTTON, TRUE, 10, 13));
+    EXPECT_EQ(CtrlRect(dlg, IDC_L_BUTTON).left, 10 + static_cast<int>(std::trunc((3 - width) / 2.0)));
+    EXPECT_TRUE(dlg.CenterDlgItem(IDC_L_BUTTON, FALSE, 0, 100));
+    EXPECT_EQ(CtrlRect(dlg, IDC_L_BUTTON).top, (100 - (button.bottom - button.top)) / 2);
+    EXPECT_FALSE(dlg.CenterDlgItem(9999, TRUE));
+
+    const RECT row1 = CtrlRect(dlg, IDC_L_ROW1), row2 = CtrlRect(dlg, IDC_L_ROW2), row3 = CtrlRect(dlg, IDC_L_ROW3);
+    dlg.AlignDlgItems(IDC_L_ROW1, IDC_L_ROW3, TRUE);
+    const int shift = ((client.right - (row3.right - row1.left)) / 2) - row1.left;
+    EXPECT_EQ(CtrlRect(dlg, IDC_L_ROW1).left, row1.left + shift);
+    EXPECT_EQ(CtrlRect(dlg, IDC_L_ROW2).left, row2.left + shift);
+    EXPECT_EQ(CtrlRect(dlg, IDC_L_ROW3).right, row3.right + shift);
+
+    const RECT text = CtrlRect(dlg, IDC_L_TEXT);
+    const SIZE before = WindowSize(dlg);
+    const int grown = dlg.AdjustHeight(IDC_L_TEXT);
+    EXPECT_GT(grown, 0);
+    EXPECT_EQ(CtrlRect(dlg, IDC_L_TEXT).bottom - CtrlRect(dlg, IDC_L_TEXT).top, text.bottom - text.top + grown);
+    EXPECT_EQ(WindowSize(dlg).cy, before.cy + grown);
+    EXPECT_EQ(dlg.AdjustHeight(IDC_L_TEXT) + dlg.AdjustHeight(9999), 0);  // fits now; no such control
+
+    EXPECT_TRUE(dlg.MoveCtrlToSlot(IDC_L_ROW1, IDC_L_BUTTON));
+    EXPECT_EQ(CtrlRect(dlg, IDC_L_ROW1).left, CtrlRect(dlg, IDC_L_BUTTON).left);
+    EXPECT_TRUE(dlg.MoveResizeCtrlToSlot(IDC_L_ROW2, IDC_L_BUTTON));
+    RECT slot = CtrlRect(dlg, IDC_L_BUTTON), moved = CtrlRect(dlg, IDC_L_ROW2);
+    EXPECT_TRUE(EqualRect(&slot, &moved));
+    EXPECT_TRUE(dlg.MoveCtrlEdge(IDC_L_ROW3, IDC_L_TEXT, TRUE));
+    EXPECT_EQ(CtrlRect(dlg, IDC_L_ROW3).right, CtrlRect(dlg, IDC_L_TEXT).right);
+
+    // Ranges of controls follow the z-order.
+    dlg.EnableDlgItems(IDC_L_ROW1, IDC_L_ROW2, FALSE);
+    EXPECT_FALSE(dlg.IsDlgItemEnabled(IDC_L_ROW1) || dlg.IsDlgItemEnabled(IDC_L_ROW2));
+    EXPECT_TRUE(dlg.IsDlgItemEnabled(IDC_L_ROW3));
+    dlg.ShowDlgItems(IDC_L_TEXT, 9999, FALSE);  // a last control that does not exist: to the end
+    EXPECT_TRUE(dlg.IsDlgItemVisible(IDC_L_BUTTON));
+    for (int id : {IDC_L_TEXT, IDC_L_ROW1, IDC_L_ROW2, IDC_L_ROW3})
+        EXPECT_FALSE(dlg.IsDlgItemVisible(id)) << id;
+    dlg.ShowDlgItems(9999, IDC_L_ROW3, TRUE);  // a first control that does not exist: nothing
+    EXPECT_FALSE(dlg.IsDlgItemVisible(IDC_L_ROW3));
+    dlg.TurnDlgItem(IDC_L_ROW3, TRUE);
+    EXPECT_TRUE(dlg.IsDlgItemVisible(IDC_L_ROW3) && dlg.IsDlgItemEnabled(IDC_L_ROW3));
+    dlg.Destroy();
+}
+
+TEST(DialogLayout, RadioGroupsAndTextsFromResourcesAndFormats)
+{
+    ScriptedDlg dlg;
+    ASSERT_NE(dlg.Modeless(IDD_BASIC, Exe(), nullptr, TRUE), nullptr);
+    EXPECT_EQ(dlg.GetCheckedRadioButton(IDC_RADIO_A, IDC_RADIO_C), 0);
+    dlg.CheckRadioButton(IDC_RADIO_A, IDC_RADIO_C, IDC_RADIO_B);
+    EXPECT_EQ(dlg.GetCheckedRadioButton(IDC_RADIO_A, IDC_RADIO_C), IDC_RADIO_B);
+    EXPECT_EQ(dlg.GetCheckedRadioButton(IDC_RADIO_C, IDC_RADIO_A), 0);
+    wchar_t text[2048];
+    // A negative string id is the library's, whatever the dialog's own module.
+    dlg.SetDlgItemTextW(IDC_EDIT, -IDS_ABOUT_MENU, nullptr);
+    dlg.GetDlgItemTextW(IDC_EDIT, text, 2048);
+    EXPECT_STREQ(text, L"&About...");
+    dlg.SetDlgItemTextW(IDC_EDIT, 4321, nullptr);  // no such string: empty
+    EXPECT_EQ(dlg.GetDlgItemTextLength(IDC_EDIT), 0);
+    dlg.SetDlgItemTextW(IDC_EDIT, L"[%d]");
+    dlg.SetDlgItemTextFmtCtrl(IDC_EDIT, 42);
+    dlg.GetDlgItemTextW(IDC_EDIT, text, 2048);
+    EXPECT_STREQ(text, L"[42]");
+    dlg.SetDlgItemTextFmt(IDC_EDIT, L"%s", std::wstring(1500, L'w').c_str());
+    EXPECT_EQ(dlg.GetDlgItemTextLength(IDC_EDIT), 1023);
+    EXPECT_EQ(dlg.GetDlgItemTextW(IDC_EDIT, nullptr, 10), 0);
+    dlg.Destroy();
+    // Without a window every operation is refused quietly.
+    EXPECT_EQ(dlg.GetDlgItem(IDC_EDIT), nullptr);
+    EXPECT_FALSE(dlg.SetDlgItemTextW(IDC_EDIT, L"x"));
+    EXPECT_EQ(dlg.GetCheckedRadioButton(IDC_RADIO_A, IDC_RADIO_C), 0);
+}
+
+namespace {
+
+const wchar_t TestRoot[] = L"HKCU\\Software\\GlmbxTests\\History";
+const wchar_t TestKey[] = L"Software\\GlmbxTests\\History";
+const wchar_t Value[] = L"BkgImageMRU";
+
+using Bytes = std::vector<unsigned char>;
+
+// The value as it is stored: the count, then each entry and its terminator, then one more 0.
+Bytes Layout(int maxCount, const std::vector<std::wstring>& entries, bool closing = true)
+{
+    Bytes bytes(sizeof(int));
+    memcpy(bytes.data(), &maxCount, sizeof(int));
+    auto addChar = [&](wchar_t ch) {
+        bytes.push_back(static_cast<unsigned char>(ch & 0xFF));
+        bytes.push_back(static_cast<unsigned char>(ch >> 8));
+    };
+    for (const std::wstring& entry : entries) {
+        for (wchar_t ch : entry)
+            addChar(ch);
+        addChar(0);
+    }
+    if (closing)
+        addChar(0);
+    return bytes;
+}
+
+std::vector<std::wstring> Entries(const CSHistList& list)
+{
+    std::vector<std::wstring> all;
+    for (int i = 0; list.GetEntry(i); ++i)
+        all.push_back(list.GetEntry(i));
+    return all;
+}
+
+std::vector<std::wstring> Numbered(int count)
+{
+    std::vector<std::wstring> all;
+    for (int i = 0; i < count; ++i)
+        all.push_back(L"C:\\pictures\\" + std::to_wstring(i) + L".jpg");
+    return all;
+}
+
+class History : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey);
+        GetProductInfo()->PushAppRootKey(TestRoot);
+    }
+    void TearDown() override
+    {
+        GetProductInfo()->PopAppRootKey();
+        RegDeleteTreeW(HKEY_CURRENT_USER, TestKey);
+    }
+
+    void Write(const Bytes& bytes, DWORD type = REG_BINARY)
+    {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, TestKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, Value, 0, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+        RegCloseKey(key);
+    }
+    Bytes Read(DWORD* type = nullptr)
+    {
+        Bytes bytes(4096);
+        DWORD size = static_cast<DWORD>(bytes.size());
+        if (RegGetValueW(HKEY_CURRENT_USER, TestKey, Value, RRF_RT_ANY, type, bytes.data(), &size) != ERROR_SUCCESS)
+            return {};
+        bytes.resize(size);
+        return bytes;
+    }
+};
+
+} // namespace
+
+// ---- The list and its value ----
+
+TEST_F(History, StoresTheCountTheEntriesAndAClosingEmptyString)
+{
+    CSHistList list;
+    list.Load(Value, 15);
+    EXPECT_TRUE(list.IsEmpty());
+    list.Store();
+    DWORD type = 0;
+    EXPECT_EQ(Read(&type), Layout(15, {}));
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(Read().size(), 6u);
+
+    list.Update(L"b.jpg");
+    list.Update(L"a.jpg");
+    list.Store();
+    EXPECT_EQ(Read(), Layout(15, {L"a.jpg", L"b.jpg"}));
+
+    CSHistList again;
+    again.Load(Value, 3);
+    EXPECT_EQ(Entries(again), (std::vector<std::wstring>{L"a.jpg", L"b.jpg"}));
+    EXPECT_EQ(again.GetMaxCount(), 15);  // the stored maximum wins
+}
+
+TEST_F(History, UpdateMovesAnEqualEntryToTheFrontAndDropsTheOldest)
+{
+    CSHistList list;
+    list.Load(Value, 15);
+    for (const std::wstring& entry : Numbered(15))
+        list.Update(entry.c_str());
+    ASSERT_EQ(list.GetCount(), 15);
+    // The same text in other letters: moved to the front as spelled now, nothing lost.
+    list.Update(L"c:\\PICTURES\\3.JPG");
+    EXPECT_EQ(list.GetCount(), 15);
+    EXPECT_STREQ(list.GetEntry(0), L"c:\\PICTURES\\3.JPG");
+    EXPECT_STREQ(list.GetEntry(14), L"C:\\pictures\\0.jpg");
+    // The sixteenth distinct one drops the oldest.
+    list.Update(L"new.jpg");
+    EXPECT_EQ(list.GetCount(), 15);
+    EXPECT_STREQ(list.GetEntry(0), L"new.jpg");
+    EXPECT_STREQ(list.GetEntry(14), L"C:\\pictures\\1.jpg");
+    // Nothing to add.
+    list.Update(L"");
+    list.Update(nullptr);
+    EXPECT_EQ(list.GetCount(), 15);
+    // An entry of the list itself can be put to the front.
+    list.Update(list.GetEntry(5));
+    EXPECT_EQ(list.GetCount(), 15);
+    list.SetMaxCount(3);
+    EXPECT_EQ(list.GetCount(), 3);
+    list.SetMaxCount(-4);
+    EXPECT_EQ(list.GetMaxCount(), 1);
+    EXPECT_EQ(list.GetCount(), 1);
+}
+
+TEST_F(History, AHistoryWrittenWithALargerMaximumKeepsItsLength)
+{
+    Write(Layout(20, Numbered(20)));
+    CSHistList list;
+    list.Load(Value, 15);
+    EXPECT_EQ(list.GetCount(), 20);
+    EXPECT_EQ(list.GetMaxCount(), 20);
+    list.Update(L"one more");
+    EXPECT_EQ(list.GetCount(), 20);
+    // More entries than the stored maximum: only that many are taken.
+    Write(Layout(2, Numbered(5)));
+    list.Load(Value, 15);
+    EXPECT_EQ(Entries(list), Numbered(2));
+}
+
+TEST_F(History, DamagedValuesNeverCrashAndKeepWhatIsWhole)
+{
+    Bytes cut = Layout(15, {L"whole", L"cut off"}, false);
+    cut.resize(cut.size() - 4);  // the last entry loses its end and its terminator
+    Bytes odd = Layout(15, {L"odd"});
+    odd.push_back(0x41);
+    Bytes noClosing = Layout(15, {L"x", L"y"}, false);
+
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        std::vector<std::wstring> expected;
+        int maxCount;
+    } cases[] = {
+        {"one byte", Bytes{1}, {}, 15},
+        {"three bytes", Bytes{1, 2, 3}, {}, 15},
+        {"a count and nothing else", Layout(7, {}, false), {}, 7},
+        {"a count of zero", Layout(0, {L"a", L"b"}), {L"a", L"b"}, 15},
+        {"a negative count", Layout(-5, {L"a"}), {L"a"}, 15},
+        {"an absurd count", Layout(0x7FFFFFFF, {L"a"}), {L"a"}, 15},
+        {"an entry cut off", cut, {L"whole"}, 15},
+        {"an odd size", odd, {L"odd"}, 15},
+        {"no closing string", noClosing, {L"x", L"y"}, 15},
+        {"only zeros", Bytes(64, 0), {}, 15},
+    };
+    for (const Case& c : cases) {
+        Write(c.bytes);
+        CSHistList list;
+        list.Load(Value, 15);
+        EXPECT_EQ(Entries(list), c.expected) << c.what;
+        EXPECT_EQ(list.GetMaxCount(), c.maxCount) << c.what;
+        list.Update(L"after");  // still usable
+        EXPECT_STREQ(list.GetEntry(0), L"after") << c.what;
+    }
+
+    // A text value under the name is read as bytes, harmlessly.
+    Write(Bytes{'t', 0, 'e', 0, 0, 0}, REG_SZ);
+    CSHistList text;
+    text.Load(Value, 15);
+    EXPECT_LE(text.GetCount(), 1);
+}
+
+TEST_F(History, WithoutAKeyNothingIsReadOrWritten)
+{
+    GetProductInfo()->PushAppRootKey(L"Nowhere\\Without\\A\\Root");
+    CSHistList list;
+    list.Load(Value, 15);
+    list.Update(L"a");
+    list.Store();
+    EXPECT_TRUE(Read().empty());
+    GetProductInfo()->PushAppRootKey(TestRoot);
+
+    // Without a value name there is nothing to read or write.
+    Write(Layout(15, {L"a"}));
+    CSHistList unnamed;
+    unnamed.Load(nullptr, 15);
+    EXPECT_TRUE(unnamed.IsEmpty());
+    unnamed.Update(L"b");
+    unnamed.Store();
+    EXPECT_EQ(Read(), Layout(15, {L"a"}));
+}
+
+// ---- The history combo box ----
+
+namespace {
+
+class HistoryDlg : public ScriptedDlg {
+public:
+    explicit HistoryDlg(DWORD options) : box(options) {}
+    LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam) override
+    {
+        LRESULT result = ScriptedDlg::OnInitDialog(wParam, lParam);
+        box.Init(this, IDC_HISTORY, Value);
+        return result;
+    }
+    std::vector<std::wstring> Items()
+    {
+        std::vector<std::wstring> items;
+        wchar_t text[MAX_PATH];
+        for (int i = 0; i < box.GetCount(); ++i) {
+            box.GetStr(i, text, MAX_PATH);
+            items.push_back(text);
+        }
+        return items;
+    }
+    std::wstring EditText() { return Text(box.GetEditWnd()); }
+    // The user picks the last item of the list and confirms it.
+    void PickLast()
+    {
+        box.SetCurSel(box.GetCount() - 1);
+        SendMessageW(*this, WM_COMMAND, MAKEWPARAM(IDC_HISTORY, CBN_SELENDOK), reinterpret_cast<LPARAM>(box.GetHandle()));
+    }
+
+    CSHistCB box;
+};
+
+} // namespace
+
+TEST_F(History, TheBoxShowsTheHistoryInOrderAndOkPutsTheTextFirst)
+{
+    Write(Layout(15, {L"c.jpg", L"b.jpg", L"a.jpg"}));
+    HistoryDlg dlg(CSHistCB::OptClearCmd);
+    std::vector<std::wstring> shown;
+    std::wstring editText;
+    dlg.script = [&](ScriptedDlg&) {
+        shown = dlg.Items();
+        editText = dlg.EditText();
+        EXPECT_EQ(dlg.box.GetStyle(FALSE) & CBS_SORT, 0u);
+        EXPECT_TRUE(dlg.box.SendMsg(CB_GETEXTENDEDUI, 0, 0));
+        dlg.box.SetText(L"B.JPG");
+        dlg.SimulateButton(IDOK);
+    };
+    EXPECT_EQ(dlg.Modal(IDD_HISTORY, test::ExeModule(), nullptr), IDOK);
+    // Unsorted although the template asks for sorting; the command item last.
+    EXPECT_EQ(shown, (std::vector<std::wstring>{L"c.jpg", L"b.jpg", L"a.jpg", CSHistCB::pszClearListCmd}));
+    EXPECT_EQ(editText, L"c.jpg");
+    EXPECT_EQ(Read(), Layout(15, {L"B.JPG", L"c.jpg", L"a.jpg"}));
+
+    // An empty history offers no clear command; a plain box none at all, and picking its last
+    // item is just a choice.
+    Write(Layout(15, {}));
+    HistoryDlg empty(CSHistCB::OptClearCmd), plain(0);
+    int count = -1;
+    empty.script = [&](ScriptedDlg& d) {
+        count = empty.box.GetCount();
+        d.CloseDialog(IDCANCEL, -1);
+    };
+    empty.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
+    EXPECT_EQ(count, 0);
+    Write(Layout(15, {L"a.jpg"}));
+    plain.script = [&](ScriptedDlg& d) {
+        shown = plain.Items();
+        plain.PickLast();
+        d.CloseDialog(IDCANCEL, -1);
+    };
+    test::BoxAnswerer never(IDYES);
+    plain.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
+    EXPECT_EQ(shown, std::vector<std::wstring>{L"a.jpg"});
+    EXPECT_EQ(never.count, 0);
+}
+
+TEST_F(History, ClearingAsksFirstNoLeavesEverythingYesEmptiesTheBox)
+{
+    Write(Layout(15, {L"c.jpg", L"b.jpg"}));
+    HistoryDlg dlg(CSHistCB::OptClearCmd);
+    std::vector<std::wstring> after;
+    std::wstring editText;
+    HWND dialogWindow = nullptr;
+    dlg.script = [&](ScriptedDlg& d) {
+        dialogWindow = d;
+        dlg.PickLast();
+        // The box puts the chosen item's text into the edit field: not this one.
+        SetWindowTextW(dlg.box.GetEditWnd(), CSHistCB::pszClearListCmd);
+        SetWindowTextW(dlg.box.GetEditWnd(), L"<CLEAR LIST...>");
+        editText = dlg.EditText();
+        after = dlg.Items();
+        d.CloseDialog(IDCANCEL, -1);
+    };
+    {
+        test::BoxAnswerer answer(IDNO);
+        dlg.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
+        EXPECT_EQ(answer.count, 1);
+        EXPECT_EQ(answer.text, L"Are you sure you want to clear the history list?");
+        EXPECT_EQ(answer.owner, dialogWindow);
+    }
+    EXPECT_EQ(editText, L"c.jpg");
+    EXPECT_EQ(after, (std::vector<std::wstring>{L"c.jpg", L"b.jpg", CSHistCB::pszClearListCmd}));
+    EXPECT_EQ(Read(), Layout(15, {L"c.jpg", L"b.jpg"}));
+
+    // Yes: the box empties and, with the second option, the history is stored at once;
+    // without it nothing is written until OK.
+    test::BoxAnswerer answer(IDYES);
+    for (DWORD storeOnClear : {static_cast<DWORD>(CSHistCB::OptStoreOnClear), 0ul}) {
+        Write(Layout(15, {L"c.jpg", L"b.jpg"}));
+        HistoryDlg clear(CSHistCB::OptClearCmd | storeOnClear);
+        int itemsAfter = -1;
+        Bytes stored;
+        clear.script = [&](ScriptedDlg& d) {
+            clear.box.SetText(L"");
+            clear.PickLast();
+            itemsAfter = clear.box.GetCount();
+            stored = Read();
+            d.CloseDialog(IDCANCEL, -1);
+        };
+        clear.Modal(IDD_HISTORY, test::ExeModule(), nullptr);
+        EXPECT_EQ(itemsAfter, 0);
+        EXPECT_EQ(stored, storeOnClear ? Layout(15, {}) : Layout(15, {L"c.jpg", L"b.jpg"}));
+    }
+    EXPECT_EQ(answer.count, 2);
 }

@@ -17,6 +17,8 @@
 #include "tests/support/TestSupport.h"
 #include "ui/CSDlg.h"
 
+using test::Text;
+
 namespace {
 
 const wchar_t HelpTitle[] = L"Glimpsebox User's Guide";  // the compiled file's own title
@@ -97,7 +99,7 @@ private:
 std::wstring LibraryFolder()
 {
     wchar_t path[MAX_PATH] = L"";
-    GetModuleFileNameW(GetModuleHandleW(L"GLMBX32.DLL"), path, MAX_PATH);
+    GetModuleFileNameW(test::Library(), path, MAX_PATH);
     std::wstring library = path;
     return library.substr(0, library.find_last_of(L'\\'));
 }
@@ -108,22 +110,16 @@ std::wstring PageUrl(const wchar_t* page)
     return L"mk:@MSITStore:" + LibraryFolder() + L"\\Glimpsebox.chm::/" + page;
 }
 
-BOOL CALLBACK AddHelpWindow(HWND hwnd, LPARAM found)
-{
-    wchar_t cls[32] = L"";
-    GetClassNameW(hwnd, cls, 32);
-    DWORD process = 0;
-    GetWindowThreadProcessId(hwnd, &process);
-    if (process == GetCurrentProcessId() && wcscmp(cls, L"HH Parent") == 0 && IsWindowVisible(hwnd))
-        reinterpret_cast<std::vector<HWND>*>(found)->push_back(hwnd);
-    return TRUE;
-}
-
 // The visible help windows of this process.
 std::vector<HWND> HelpWindows()
 {
     std::vector<HWND> found;
-    EnumWindows(AddHelpWindow, reinterpret_cast<LPARAM>(&found));
+    for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, L"HH Parent", nullptr)) != nullptr;) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(h, &process);
+        if (process == GetCurrentProcessId() && IsWindowVisible(h))
+            found.push_back(h);
+    }
     return found;
 }
 
@@ -131,13 +127,6 @@ void CloseHelpWindows()
 {
     for (HWND help : HelpWindows())
         SendMessageW(help, WM_CLOSE, 0, 0);
-}
-
-std::wstring Text(HWND hwnd)
-{
-    wchar_t text[256] = L"";
-    GetWindowTextW(hwnd, text, 256);
-    return text;
 }
 
 } // namespace
@@ -257,8 +246,8 @@ TEST(DialogHelp, F1OpensThePageTheOwnerNames)
     // (docs/WINE.md).
     RECT frame = {};
     GetWindowRect(dlg, &frame);
-    const std::string f1 = "mousemove " + std::to_string((frame.left + frame.right) / 2) + " " +
-                           std::to_string(frame.top + GetSystemMetrics(SM_CYCAPTION) / 2) + " key F1";
+    const std::string f1 =
+        test::MoveTo(POINT{(frame.left + frame.right) / 2, frame.top + GetSystemMetrics(SM_CYCAPTION) / 2}) + " key F1";
 
     // The owner knows no page: nothing opens, nothing is said.
     ASSERT_TRUE(test::Xdo(f1));
@@ -286,28 +275,18 @@ INT_PTR CALLBACK PlainDlgProc(HWND, UINT msg, WPARAM, LPARAM)
     return msg == WM_INITDIALOG;
 }
 
-BOOL CALLBACK FindIconStatic(HWND child, LPARAM found)
-{
-    wchar_t cls[32] = L"";
-    GetClassNameW(child, cls, 32);
-    if (_wcsicmp(cls, L"Static") == 0 && (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-        *reinterpret_cast<HWND*>(found) = child;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 } // namespace
 
 TEST(ProgressTemplate, HoldsItsIconLinesBarAndCancelInRows)
 {
-    HMODULE library = GetModuleHandleW(L"GLMBX32.DLL");
+    HMODULE library = test::Library();
     HWND dlg = CreateDialogParamW(library, MAKEINTRESOURCEW(ProgressDlgId), nullptr, PlainDlgProc, 0);
     ASSERT_NE(dlg, nullptr);
     EXPECT_EQ(Text(dlg), L"Processing...");
 
-    HWND icon = nullptr;
-    EnumChildWindows(dlg, FindIconStatic, reinterpret_cast<LPARAM>(&icon));
+    HWND icon = GetWindow(dlg, GW_CHILD);
+    while (icon && (GetWindowLongPtrW(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+        icon = GetWindow(icon, GW_HWNDNEXT);
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)), LoadIconW(library, MAKEINTRESOURCEW(28002)));
 

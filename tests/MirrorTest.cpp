@@ -19,6 +19,7 @@
 #include "tests/support/TestSupport.h"
 
 using test::Field;
+using test::ItemLine;
 using test::StandinProcess;
 
 namespace {
@@ -61,12 +62,6 @@ protected:
     }
 };
 
-std::string ItemLine(int x, int y, const char* color, int overlay, const std::string& label)
-{
-    return std::to_string(x) + "\t" + std::to_string(y) + "\t" + color + "\t" + std::to_string(overlay) + "\t" +
-           label + "\n";
-}
-
 RECT ParseRect(const std::string& text)
 {
     RECT rc = {};
@@ -74,26 +69,52 @@ RECT ParseRect(const std::string& text)
     return rc;
 }
 
-// The icon drawn over black into 32-bit pixels, 0x00RRGGBB.
-std::vector<DWORD> Render(HICON icon)
+BITMAPINFO PixelFormat()
 {
-    std::vector<DWORD> pixels(ItemIconSize * ItemIconSize, 0);
     BITMAPINFO bmi = {};
     bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
     bmi.bmiHeader.biWidth = ItemIconSize;
     bmi.bmiHeader.biHeight = -ItemIconSize;
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bm = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    return bmi;
+}
+
+// A 32-bit top-down canvas of 16 x 16 pixels, black or with a patterned background.
+struct Canvas {
     HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bm);
-    DrawIconEx(dc, 0, 0, icon, ItemIconSize, ItemIconSize, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-    memcpy(pixels.data(), bits, pixels.size() * sizeof(DWORD));
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(bm);
+    DWORD* bits = nullptr;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    explicit Canvas(bool patterned = true)
+    {
+        BITMAPINFO bmi = PixelFormat();
+        void* memory = nullptr;
+        bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &memory, nullptr, 0);
+        bits = static_cast<DWORD*>(memory);
+        old = SelectObject(dc, bitmap);
+        for (int i = 0; patterned && i < ItemIconSize * ItemIconSize; ++i)
+            bits[i] = 0x00103070u + static_cast<DWORD>(i) * 0x00010307u;
+    }
+    ~Canvas()
+    {
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+    std::vector<DWORD> Pixels()
+    {
+        GdiFlush();
+        return std::vector<DWORD>(bits, bits + ItemIconSize * ItemIconSize);
+    }
+};
+
+// The icon drawn over black into 32-bit pixels, 0x00RRGGBB.
+std::vector<DWORD> Render(HICON icon)
+{
+    Canvas canvas(false);
+    DrawIconEx(canvas.dc, 0, 0, icon, ItemIconSize, ItemIconSize, 0, nullptr, DI_NORMAL);
+    std::vector<DWORD> pixels = canvas.Pixels();
     for (DWORD& px : pixels)
         px &= 0x00FFFFFF;
     return pixels;
@@ -151,12 +172,12 @@ const char NonAscii[] = "Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC";  // "
 
 TEST_F(MirrorTest, ReadsEveryItemWithLabelRectangleAndIcon)
 {
-    std::string items = ItemLine(20, 20, "FF0000", 0, "Report") +
-                        ItemLine(120, 20, "00FF00", 0, "Twin") +
-                        ItemLine(220, 20, "0000FF", 0, "Twin") +
-                        ItemLine(20, 120, "FFFF00", 1, "Shortcut to Notes") +
-                        ItemLine(120, 120, "00FFFF", 0, LongLabel) +
-                        ItemLine(220, 120, "FF00FF", 0, NonAscii);
+    std::string items = ItemLine(20, 20, "FF0000", "Report") +
+                        ItemLine(120, 20, "00FF00", "Twin") +
+                        ItemLine(220, 20, "0000FF", "Twin") +
+                        ItemLine(20, 120, "FFFF00", "Shortcut to Notes", 1) +
+                        ItemLine(120, 120, "00FFFF", LongLabel) +
+                        ItemLine(220, 120, "FF00FF", NonAscii);
     ASSERT_TRUE(shell.StartItems(items));
 
     ASSERT_TRUE(Read());
@@ -200,8 +221,8 @@ TEST_F(MirrorTest, ReadsEveryItemWithLabelRectangleAndIcon)
 
 TEST_F(MirrorTest, UnchangedRefreshReusesRecordsAndIcons)
 {
-    std::string items = ItemLine(20, 20, "FF0000", 0, "One") + ItemLine(120, 20, "00FF00", 1, "Two") +
-                        ItemLine(220, 20, "0000FF", 0, "Two");
+    std::string items = ItemLine(20, 20, "FF0000", "One") + ItemLine(120, 20, "00FF00", "Two", 1) +
+                        ItemLine(220, 20, "0000FF", "Two");
     ASSERT_TRUE(shell.StartItems(items));
     ASSERT_TRUE(Read());
     std::vector<DesktopItem*> first = mirror.Records();
@@ -222,16 +243,16 @@ TEST_F(MirrorTest, UnchangedRefreshReusesRecordsAndIcons)
 
 TEST_F(MirrorTest, ChangedAndVanishedItemsFollowTheMergeRules)
 {
-    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", 0, "A") + ItemLine(120, 20, "00FF00", 0, "B") +
-                                 ItemLine(220, 20, "0000FF", 0, "C") + ItemLine(320, 20, "FFFF00", 0, "D")));
+    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", "A") + ItemLine(120, 20, "00FF00", "B") +
+                                 ItemLine(220, 20, "0000FF", "C") + ItemLine(320, 20, "FFFF00", "D")));
     ASSERT_TRUE(Read());
     std::vector<DesktopItem*> before = mirror.Records();
     ASSERT_EQ(before.size(), 4u);
 
     // "B" renamed to "X" in front of it, "C" and "D" gone, "B" itself still there,
     // and "A" now drawn in another colour.
-    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "808080", 0, "A") + ItemLine(120, 20, "00FF00", 0, "X") +
-                                 ItemLine(220, 20, "0000FF", 0, "B")));
+    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "808080", "A") + ItemLine(120, 20, "00FF00", "X") +
+                                 ItemLine(220, 20, "0000FF", "B")));
     ASSERT_TRUE(Read());
     std::vector<DesktopItem*> after = mirror.Records();
     ASSERT_EQ(after.size(), 3u);
@@ -250,8 +271,8 @@ TEST_F(MirrorTest, ChangedAndVanishedItemsFollowTheMergeRules)
 
 TEST_F(MirrorTest, ItemsWithoutSmallImageListHaveNoIcon)
 {
-    ASSERT_TRUE(shell.StartItems("!nosmallimagelist\n" + ItemLine(20, 20, "FF0000", 0, "Plain") +
-                                 ItemLine(120, 20, "00FF00", 1, "Other")));
+    ASSERT_TRUE(shell.StartItems("!nosmallimagelist\n" + ItemLine(20, 20, "FF0000", "Plain") +
+                                 ItemLine(120, 20, "00FF00", "Other", 1)));
     ASSERT_TRUE(Read());
     ASSERT_EQ(mirror.Items().GetCount(), 2);
     for (DesktopItem* record : mirror.Records())
@@ -261,8 +282,8 @@ TEST_F(MirrorTest, ItemsWithoutSmallImageListHaveNoIcon)
 
 TEST_F(MirrorTest, OpenRequestOpensTheItemAndClosesTheMirror)
 {
-    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", 0, "First") + ItemLine(140, 60, "00FF00", 0, "Second") +
-                                 ItemLine(260, 100, "0000FF", 0, "Third")));
+    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", "First") + ItemLine(140, 60, "00FF00", "Second") +
+                                 ItemLine(260, 100, "0000FF", "Third")));
     ASSERT_TRUE(Read());
     std::vector<std::string> itemLines = shell.LinesWith("item ");
     ASSERT_EQ(itemLines.size(), 3u);
@@ -293,7 +314,7 @@ TEST_F(MirrorTest, OpenRequestOpensTheItemAndClosesTheMirror)
 
 TEST_F(MirrorTest, DesktopMenuOpensAtTheCursorWithNothingSelected)
 {
-    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", 0, "First") + ItemLine(140, 60, "00FF00", 0, "Second")));
+    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", "First") + ItemLine(140, 60, "00FF00", "Second")));
     ASSERT_TRUE(Read());
     SetCursorPos(300, 200);
     POINT cursor;
@@ -312,7 +333,7 @@ TEST_F(MirrorTest, DesktopMenuOpensAtTheCursorWithNothingSelected)
 
 TEST_F(MirrorTest, ItemMenuOpensAtTheMirrorIcon)
 {
-    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", 0, "First") + ItemLine(140, 60, "00FF00", 0, "Second")));
+    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", "First") + ItemLine(140, 60, "00FF00", "Second")));
     ASSERT_TRUE(Read());
     SharedData* s = GetSharedData();
     s->rcMenuItem = {600, 500, 616, 516};
@@ -341,7 +362,7 @@ TEST_F(MirrorTest, ItemMenuOpensAtTheMirrorIcon)
 
 TEST_F(MirrorTest, RequestsToOtherWindowsAreIgnored)
 {
-    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", 0, "Only")));
+    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", "Only")));
     ASSERT_TRUE(Read());
     size_t mark = shell.Mark();
     mirrorWindow.Clear();
@@ -363,7 +384,7 @@ TEST_F(MirrorTest, RequestsToOtherWindowsAreIgnored)
 
 TEST_F(MirrorTest, NoShellLeavesRecordsAsTheyWere)
 {
-    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", 0, "Kept")));
+    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", "Kept")));
     ASSERT_TRUE(Read());
     shell.Stop();
     ASSERT_EQ(FindWindowW(L"Progman", nullptr), nullptr);
@@ -375,10 +396,7 @@ TEST_F(MirrorTest, NoShellLeavesRecordsAsTheyWere)
 
 TEST_F(MirrorTest, ShellThatDiesMidReadEndsTheRead)
 {
-    std::string items;
-    for (int i = 0; i < 5; ++i)
-        items += ItemLine(20 + 100 * i, 20, "FF0000", 0, "Item " + std::to_string(i));
-    ASSERT_TRUE(shell.StartItems(items, L"--exit-at 2"));
+    ASSERT_TRUE(shell.StartItems(test::RowOfItems(5), L"--exit-at 2"));
 
     DWORD start = GetTickCount();
     EXPECT_TRUE(Read(false));
@@ -390,10 +408,7 @@ TEST_F(MirrorTest, ShellThatDiesMidReadEndsTheRead)
 
 TEST_F(MirrorTest, ShellThatHangsMidReadCostsOneTimeoutPerItem)
 {
-    std::string items;
-    for (int i = 0; i < 3; ++i)
-        items += ItemLine(20 + 100 * i, 20, "FF0000", 0, "Item " + std::to_string(i));
-    ASSERT_TRUE(shell.StartItems(items, L"--hang-at 2"));
+    ASSERT_TRUE(shell.StartItems(test::RowOfItems(3), L"--hang-at 2"));
 
     EXPECT_TRUE(Read(false));
     // The unanswered item is built from what the shared section held: the previous answer.
@@ -407,10 +422,7 @@ TEST_F(MirrorTest, ShellThatHangsMidReadCostsOneTimeoutPerItem)
 
 TEST_F(MirrorTest, ItemCountThatShrinksDuringTheRead)
 {
-    std::string items;
-    for (int i = 0; i < 4; ++i)
-        items += ItemLine(20 + 100 * i, 20, "FF0000", 0, "Item " + std::to_string(i));
-    ASSERT_TRUE(shell.StartItems(items, L"--delete-at 1"));
+    ASSERT_TRUE(shell.StartItems(test::RowOfItems(4), L"--delete-at 1"));
     EXPECT_TRUE(Read());
     EXPECT_EQ(mirror.Labels(), (std::vector<std::wstring>{L"Item 0", L"Item 1", L"Item 2"}));
 }
@@ -446,8 +458,8 @@ TEST_F(MirrorTest, PlatformFolderViewOpensARealShortcut)
 
 TEST_F(MirrorTest, OverLongLabelIsCutInsideTheSharedSection)
 {
-    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", 0, std::string(5000, 'W')) +
-                                 ItemLine(120, 20, "00FF00", 0, "After")));
+    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", std::string(5000, 'W')) +
+                                 ItemLine(120, 20, "00FF00", "After")));
     SharedData* s = GetSharedData();
     memset(s->unused, 0xA5, sizeof(s->unused));
     ASSERT_TRUE(Read());
@@ -504,7 +516,7 @@ TEST_F(MirrorTest, BrokenWindowChainReadsNothing)
 
 TEST_F(MirrorTest, PictureChangedInPlaceIsReadAgain)
 {
-    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", 0, "Steady") + ItemLine(120, 20, "00FF00", 1, "Changing")));
+    ASSERT_TRUE(shell.StartItems(ItemLine(20, 20, "FF0000", "Steady") + ItemLine(120, 20, "00FF00", "Changing", 1)));
     ASSERT_TRUE(Read());
     std::vector<DesktopItem*> before = mirror.Records();
     ASSERT_EQ(before.size(), 2u);
@@ -529,46 +541,6 @@ TEST_F(MirrorTest, PictureChangedInPlaceIsReadAgain)
 }
 
 namespace {
-
-BITMAPINFO PixelFormat()
-{
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = ItemIconSize;
-    bmi.bmiHeader.biHeight = -ItemIconSize;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    return bmi;
-}
-
-// A 32-bit top-down canvas of 16 x 16 pixels with a patterned background.
-struct Canvas {
-    HDC dc = CreateCompatibleDC(nullptr);
-    DWORD* bits = nullptr;
-    HBITMAP bitmap;
-    HGDIOBJ old;
-    Canvas()
-    {
-        BITMAPINFO bmi = PixelFormat();
-        void* memory = nullptr;
-        bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &memory, nullptr, 0);
-        bits = static_cast<DWORD*>(memory);
-        old = SelectObject(dc, bitmap);
-        for (int i = 0; i < ItemIconSize * ItemIconSize; ++i)
-            bits[i] = 0x00103070u + static_cast<DWORD>(i) * 0x00010307u;
-    }
-    ~Canvas()
-    {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    std::vector<DWORD> Pixels()
-    {
-        GdiFlush();
-        return std::vector<DWORD>(bits, bits + ItemIconSize * ItemIconSize);
-    }
-};
 
 // Straight-alpha pixels with every kind of alpha, different for each seed.
 std::vector<DWORD> PicturePixels(int seed)

@@ -16,6 +16,7 @@
 #include "product/ProductInfo.h"
 #include "sys/RegKey.h"
 #include "sys/iPicture.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/StandinProcess.h"
 #include "tests/support/TestMirrorOwner.h"
@@ -24,35 +25,16 @@
 using test::Field;
 using test::StandinProcess;
 
+using test::ItemLine;
+
 namespace {
 
 const wchar_t RootKey[] = L"HKCU\\Software\\Corvantrix\\Glimpsebox";
 
 
-std::string ItemLine(int x, int y, const char* color, const std::string& label, int overlay = 0)
-{
-    return std::to_string(x) + "\t" + std::to_string(y) + "\t" + color + "\t" + std::to_string(overlay) + "\t" +
-           label + "\n";
-}
-
-// The screen's pixels in a square of 16 x 16 at (x, y), top-down, as COLORREFs.
 std::vector<COLORREF> ScreenSquare(int x, int y)
 {
-    std::vector<COLORREF> out;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP copy = CreateCompatibleBitmap(screen, 16, 16);
-    HGDIOBJ old = SelectObject(memory, copy);
-    BitBlt(memory, 0, 0, 16, 16, screen, x, y, SRCCOPY);
-    for (int row = 0; row < 16; ++row) {
-        for (int col = 0; col < 16; ++col)
-            out.push_back(GetPixel(memory, col, row));
-    }
-    SelectObject(memory, old);
-    DeleteObject(copy);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return out;
+    return test::ScreenPixels(RECT{x, y, x + 16, y + 16});
 }
 
 // Whether every pixel of the square is the item's colour, or white where the overlay lies.
@@ -70,10 +52,8 @@ bool SquareShows(const std::vector<COLORREF>& square, COLORREF color, bool overl
 
 COLORREF ScreenPixel(int x, int y)
 {
-    HDC screen = GetDC(nullptr);
-    COLORREF c = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return c;
+    std::vector<COLORREF> pixel = test::ScreenPixels(RECT{x, y, x + 1, y + 1});
+    return pixel.empty() ? CLR_INVALID : pixel[0];
 }
 
 POINT ClientToScreenPoint(HWND hwnd, int x, int y)
@@ -81,11 +61,6 @@ POINT ClientToScreenPoint(HWND hwnd, int x, int y)
     POINT pt = {x, y};
     ClientToScreen(hwnd, &pt);
     return pt;
-}
-
-std::string At(POINT pt)
-{
-    return std::to_string(pt.x) + " " + std::to_string(pt.y);
 }
 
 class MirrorWindowTest : public ::testing::Test {
@@ -232,7 +207,7 @@ TEST_F(MirrorWindowTest, EveryIconIsDrawnAtItsPlace)
 TEST_F(MirrorWindowTest, PointingRaisesTheIconAndShowsItsName)
 {
     OpenOverItems();
-    ASSERT_TRUE(test::Xdo("mousemove " + At(IconCentre(0))));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(IconCentre(0))));
     ASSERT_TRUE(test::PumpUntil([&] { return window.GetHoverItem() == Record(0); }, 5000));
     RECT frame = {Record(0)->x - 2, Record(0)->y - 2, Record(0)->x + 19, Record(0)->y + 19};
     EXPECT_TRUE(EqualRect(&window.GetHighlightRect(), &frame));
@@ -269,7 +244,7 @@ TEST_F(MirrorWindowTest, PointingRaisesTheIconAndShowsItsName)
     };
     original = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window.GetHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Spy::Proc)));
-    ASSERT_TRUE(test::Xdo("mousemove " + At(IconCentre(1))));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(IconCentre(1))));
     ASSERT_TRUE(test::PumpUntil([&] { return window.GetHoverItem() == Record(1); }, 5000));
     test::PumpUntil([&] { return !repainted.empty(); }, 2000);
     SetWindowLongPtrW(window.GetHandle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
@@ -282,7 +257,7 @@ TEST_F(MirrorWindowTest, LeftClickOpensTheItemAndClosesTheWindow)
 {
     OpenOverItems();
     size_t mark = shell.Mark();
-    ASSERT_TRUE(test::Xdo("mousemove " + At(IconCentre(2)) + " sleep 0.1 " + test::HeldClick(1)));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(IconCentre(2)) + " sleep 0.1 " + test::HeldClick(1)));
     std::string line;
     ASSERT_TRUE(shell.WaitForLine("open ", &line, mark));
     EXPECT_EQ(Field(line, "label"), "Yellow");
@@ -294,7 +269,7 @@ TEST_F(MirrorWindowTest, RightClickOnAnItemOpensItsMenuAtTheMirrorIcon)
     OpenOverItems();
     size_t mark = shell.Mark();
     POINT centre = IconCentre(1);
-    ASSERT_TRUE(test::Xdo("mousemove " + At(centre) + " sleep 0.1 " + test::HeldClick(3)));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(centre) + " sleep 0.1 " + test::HeldClick(3)));
     std::string line;
     ASSERT_TRUE(shell.WaitForLine("menu ", &line, mark));
     EXPECT_EQ(Field(line, "item"), "1");
@@ -308,7 +283,7 @@ TEST_F(MirrorWindowTest, RightClickOnEmptySpaceOpensTheDesktopMenu)
     OpenOverItems();
     size_t mark = shell.Mark();
     POINT empty = ClientToScreenPoint(window.GetHandle(), 4, window.ClientSize().cy - 6);
-    ASSERT_TRUE(test::Xdo("mousemove " + At(empty) + " sleep 0.1 " + test::HeldClick(3)));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(empty) + " sleep 0.1 " + test::HeldClick(3)));
     std::string line;
     ASSERT_TRUE(shell.WaitForLine("menu ", &line, mark));
     EXPECT_EQ(Field(line, "item"), "-1");
@@ -329,10 +304,7 @@ TEST_F(MirrorWindowTest, DraggingEmptySpaceMovesTheWindowAndOpensNothing)
     int dx = from.x < GetSystemMetrics(SM_CXSCREEN) / 2 ? 60 : -60;
     int dy = from.y < GetSystemMetrics(SM_CYSCREEN) / 2 ? 40 : -40;
     size_t mark = shell.Mark();
-    ASSERT_TRUE(test::Xdo("mousemove " + At(from) + " sleep 0.1 mousedown 1 sleep 0.2 mousemove " +
-                          std::to_string(from.x + dx / 2) + " " + std::to_string(from.y + dy / 2) +
-                          " sleep 0.2 mousemove " + std::to_string(from.x + dx) + " " + std::to_string(from.y + dy) +
-                          " sleep 0.2 mouseup 1"));
+    ASSERT_TRUE(test::Xdo(test::Drag(from, dx, dy)));
     ASSERT_TRUE(test::PumpUntil(
         [&] {
             RECT now;
@@ -487,7 +459,7 @@ TEST_F(MirrorWindowTest, AShellThatIsKilledLeavesAWorkingWindow)
     OpenOverItems();
     shell.Kill();
     // Clicks on items now reach nobody; the window neither hangs nor breaks, and closes as usual.
-    ASSERT_TRUE(test::Xdo("mousemove " + At(IconCentre(0)) + " sleep 0.1 " + test::HeldClick(1)));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(IconCentre(0)) + " sleep 0.1 " + test::HeldClick(1)));
     test::PumpPending();
     SendMessageW(window.GetHandle(), WM_SYSCOMMAND, GlimpseboxWnd::CmdRefresh, 0);
     EXPECT_TRUE(window.IsOpen());

@@ -18,28 +18,17 @@ namespace {
 const wchar_t TrayClass[] = L"Corvantrix_GLIMPSEBOX_TBICON";
 const wchar_t MirrorClass[] = L"Corvantrix_Glimpsebox32";
 
-HWND FirstTrayIcon()
-{
-    HWND tray = test::TrayWindow();
-    return tray ? GetWindow(tray, GW_CHILD) : nullptr;
-}
-
-std::string ItemLine(int x, int y, const char* color, const char* label)
-{
-    return std::to_string(x) + "\t" + std::to_string(y) + "\t" + color + "\t0\t" + label + "\n";
-}
-
 } // namespace
 
 TEST(TrayApplication, AClickOnTheIconOpensTheMirrorOverTheDesktop)
 {
     test::StandinProcess shell;
-    ASSERT_TRUE(shell.StartItems(ItemLine(60, 60, "FF0000", "Red") + ItemLine(300, 60, "00FF00", "Green")));
+    ASSERT_TRUE(shell.StartItems(test::ItemLine(60, 60, "FF0000", "Red") + test::ItemLine(300, 60, "00FF00", "Green")));
 
     test::ChildProcess tray;
     ASSERT_TRUE(tray.Start(L"Glimpsebox.exe", L"/TB+"));
     HWND icon = nullptr;
-    ASSERT_TRUE(test::PumpUntil([&] { return (icon = FirstTrayIcon()) != nullptr && IsWindowVisible(icon); }, 15000));
+    ASSERT_TRUE(test::PumpUntil([&] { return (icon = test::FirstTrayIcon()) != nullptr && IsWindowVisible(icon); }, 15000));
     ASSERT_NE(FindWindowW(TrayClass, nullptr), nullptr);
 
     // A second start in the tray role only brings the first forward.
@@ -48,11 +37,7 @@ TEST(TrayApplication, AClickOnTheIconOpensTheMirrorOverTheDesktop)
     ASSERT_TRUE(second.WaitForEnd(15000));
     EXPECT_EQ(second.ExitCode(), 0u);
 
-    RECT rc;
-    GetWindowRect(icon, &rc);
-    POINT centre = test::Centre(rc);
-    ASSERT_TRUE(test::Xdo("mousemove " + std::to_string(centre.x) + " " + std::to_string(centre.y) + " sleep 0.1 " +
-                          test::HeldClick(1)));
+    ASSERT_TRUE(test::Xdo(test::MoveTo(icon) + " sleep 0.1 " + test::HeldClick(1)));
     HWND mirror = nullptr;
     ASSERT_TRUE(test::PumpUntil(
         [&] { return (mirror = FindWindowW(MirrorClass, nullptr)) != nullptr && IsWindowVisible(mirror); }, 15000));
@@ -63,28 +48,27 @@ TEST(TrayApplication, AClickOnTheIconOpensTheMirrorOverTheDesktop)
     EXPECT_TRUE(shell.WaitForLine("itemrect item=1 "));
 
     HWND trayWindow = FindWindowW(TrayClass, nullptr);
-    // The mirror window's "Show window size" is answered by the tray with its message.
-    ProductInfo::PostMyMessage(trayWindow, MyMsgWindowSize, MAKELPARAM(250, 180));
-    HWND box = nullptr;
-    ASSERT_TRUE(test::PumpUntil([&] { return (box = FindWindowW(L"#32770", L"Glimpsebox")) != nullptr; }, 10000));
-    wchar_t text[256] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 256);
-    EXPECT_STREQ(text, L"The current Glimpsebox window size is 250 x 180 pixels.");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(test::PumpUntil([] { return FindWindowW(L"#32770", L"Glimpsebox") == nullptr; }, 10000));
-
-    // The About box, filled from the product identity.
-    ProductInfo::PostMyMessage(trayWindow, MyMsgAbout, 0);
-    HWND about = nullptr;
-    ASSERT_TRUE(test::PumpUntil([&] { return (about = FindWindowW(L"#32770", L"About Glimpsebox")) != nullptr; }, 10000));
-    GetDlgItemTextW(about, 20101, text, 256);
-    EXPECT_STREQ(text, L"Glimpsebox[TM] XP Edition");
-    GetDlgItemTextW(about, 20102, text, 256);
-    EXPECT_STREQ(text, L"Version 1.11");
-    GetDlgItemTextW(about, 1000, text, 256);
-    EXPECT_NE(std::wstring(text).find(L"2006"), std::wstring::npos);
-    PostMessageW(about, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(test::PumpUntil([] { return FindWindowW(L"#32770", L"About Glimpsebox") == nullptr; }, 10000));
+    // The tray's boxes, each read and answered: the mirror window's "Show window size", and the
+    // About box filled from the product identity.
+    auto answer = [&](WPARAM subCode, const wchar_t* title, const std::vector<int>& items) {
+        ProductInfo::PostMyMessage(trayWindow, subCode, MAKELPARAM(250, 180));
+        HWND box = nullptr;
+        std::vector<std::wstring> texts;
+        if (test::PumpUntil([&] { return (box = FindWindowW(L"#32770", title)) != nullptr; }, 10000)) {
+            for (int id : items)
+                texts.push_back(test::Text(GetDlgItem(box, id)));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+        EXPECT_TRUE(test::PumpUntil([&] { return FindWindowW(L"#32770", title) == nullptr; }, 10000));
+        return texts;
+    };
+    EXPECT_EQ(answer(MyMsgWindowSize, L"Glimpsebox", {0xFFFF}),
+              std::vector<std::wstring>{L"The current Glimpsebox window size is 250 x 180 pixels."});
+    std::vector<std::wstring> about = answer(MyMsgAbout, L"About Glimpsebox", {20101, 20102, 1000});
+    ASSERT_EQ(about.size(), 3u);
+    EXPECT_EQ(about[0], L"Glimpsebox[TM] XP Edition");
+    EXPECT_EQ(about[1], L"Version 1.11");
+    EXPECT_NE(about[2].find(L"2006"), std::wstring::npos);
 
     // The product's close request ends the tray program and its window.
     ProductInfo::PostMyMessage(trayWindow, MyMsgClose, 1234);

@@ -174,14 +174,6 @@ protected:
     TestIcon icon{&log};
 };
 
-std::wstring Repeat(const std::wstring& piece, size_t count)
-{
-    std::wstring text;
-    while (text.size() < count)
-        text += piece;
-    return text.substr(0, count);
-}
-
 // The vtable slot of a virtual member function: with this compiler's ABI a pointer to one
 // holds its byte offset in the vtable plus one.
 template <typename Member>
@@ -200,21 +192,16 @@ size_t Slot(Member member)
 TEST(TrayIconLayout, VirtualOperationsAndFieldsKeepTheirOrder)
 {
     // Slots 0 and 1 hold the destructor.
-    EXPECT_EQ(Slot(&TB_Icon::IsDlg), 2u);
-    EXPECT_EQ(Slot(&TB_Icon::PreInit), 3u);
-    EXPECT_EQ(Slot(&TB_Icon::OnWndMessage), 4u);
-    EXPECT_EQ(Slot(&TB_Icon::OnPostNcDestroy), 5u);
-    EXPECT_EQ(Slot(&TB_Icon::ShouldShowIcon), 6u);
-    EXPECT_EQ(Slot(&TB_Icon::OnMyCompanyMessage), 7u);
-    EXPECT_EQ(Slot(&TB_Icon::GetProdID), 8u);
-    EXPECT_EQ(Slot(&TB_Icon::OnLeftClick), 9u);
-    EXPECT_EQ(Slot(&TB_Icon::OnDoubleClick), 10u);
-    EXPECT_EQ(Slot(&TB_Icon::OnRightClick), 11u);
-    EXPECT_EQ(Slot(&TB_Icon::OnCreateWnd), 12u);
-    EXPECT_EQ(Slot(&TB_Icon::OnDestroyWnd), 13u);
-    EXPECT_EQ(Slot(&TB_Icon::InitInstance), 14u);
-    EXPECT_EQ(Slot(&TB_Icon::RunMsgLoop), 15u);
-    EXPECT_EQ(Slot(&TB_Icon::ExitInstance), 16u);
+    const size_t slots[] = {Slot(&TB_Icon::IsDlg),         Slot(&TB_Icon::PreInit),
+                            Slot(&TB_Icon::OnWndMessage),  Slot(&TB_Icon::OnPostNcDestroy),
+                            Slot(&TB_Icon::ShouldShowIcon), Slot(&TB_Icon::OnMyCompanyMessage),
+                            Slot(&TB_Icon::GetProdID),     Slot(&TB_Icon::OnLeftClick),
+                            Slot(&TB_Icon::OnDoubleClick), Slot(&TB_Icon::OnRightClick),
+                            Slot(&TB_Icon::OnCreateWnd),   Slot(&TB_Icon::OnDestroyWnd),
+                            Slot(&TB_Icon::InitInstance),  Slot(&TB_Icon::RunMsgLoop),
+                            Slot(&TB_Icon::ExitInstance)};
+    for (size_t i = 0; i < sizeof(slots) / sizeof(slots[0]); ++i)
+        EXPECT_EQ(slots[i], i + 2);
 
     // The message, the notify data, the shown flag and the class name follow the window part.
     TestIcon icon;
@@ -328,8 +315,7 @@ TEST_F(TrayIconTest, RealClicksOnTheTrayIconReachTheClickOperations)
     ASSERT_EQ(icon.Start(L"GlmbxTestTrayClicks", icon.Icon(colour), L"click me", 1), 1);
     RECT where;
     ASSERT_TRUE(test::WaitForTrayIcon(colour, true, &where));
-    POINT centre = test::Centre(where);
-    std::string at = "mousemove " + std::to_string(centre.x) + " " + std::to_string(centre.y) + " sleep 0.2 ";
+    std::string at = test::MoveTo(test::Centre(where)) + " sleep 0.2 ";
     // A held press and release of the button: the release becomes the click.
     auto click = [&](int button, UINT down, UINT up, UINT clickMsg, const char* handler, const int& count) {
         log.Clear();
@@ -450,12 +436,10 @@ TEST_F(TrayIconTest, CorvantrixMessagesAndTheCloseRequest)
     log.Clear();
 
     // Sub-codes nobody handles, and close requests without our number, leave the program as it is.
-    EXPECT_EQ(SendMessageW(icon, MyMessage(), 9999, 5), 0);
-    EXPECT_EQ(SendMessageW(icon, MyMessage(), 0, 0), 0);
-    EXPECT_EQ(SendMessageW(icon, MyMessage(), 1, 0), 0);
-    EXPECT_EQ(SendMessageW(icon, MyMessage(), 1, Product + 1), 0);
-    EXPECT_EQ(SendMessageW(icon, MyMessage(), 1, 0x10000 + Product), 0);
-    EXPECT_EQ(SendMessageW(icon, MyMessage(), 2, Product), 0);
+    const std::pair<WPARAM, LPARAM> given[] = {{9999, 5}, {0, 0}, {1, 0}, {1, Product + 1}, {1, 0x10000 + Product},
+                                               {2, Product}, {1, Product}, {1, Product}};
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(SendMessageW(icon, MyMessage(), given[i].first, given[i].second), 0) << i;
     // A sub-code the program handles gives its result; even a handled close request closes nothing.
     icon.handledSubCode = 1;
     icon.handledResult = 42;
@@ -474,8 +458,6 @@ TEST_F(TrayIconTest, CorvantrixMessagesAndTheCloseRequest)
     const UINT my = MyMessage();
     const unsigned both = SeqWParam | SeqLParam;
     std::vector<SeqEntry> expected;
-    const std::pair<WPARAM, LPARAM> given[] = {{9999, 5}, {0, 0}, {1, 0}, {1, Product + 1}, {1, 0x10000 + Product},
-                                               {2, Product}, {1, Product}, {1, Product}};
     for (const auto& message : given) {
         expected.push_back({"icon", my, both, message.first, message.second});
         expected.push_back({"OnMyCompanyMessage", 0, both, message.first, message.second});
@@ -530,7 +512,9 @@ TEST_F(TrayIconTest, TaskbarCreatedPutsTheIconBackWithItsTip)
     EXPECT_EQ(test::TrayTipOf(test::TrayIconWindowAt(test::Centre(where))), L"Tip that must survive");
 
     // A tip of 200 characters shows its first 127; a null tip and a null icon change nothing.
-    std::wstring longTip = Repeat(L"0123456789abcdefghij", 200);
+    std::wstring longTip;
+    for (int i = 0; i < 200; ++i)
+        longTip += static_cast<wchar_t>(L'a' + i % 26);
     icon.UpdateTooltip(longTip.c_str());
     icon.Modify(nullptr, nullptr);
     EXPECT_EQ(std::wstring(icon.Data().szTip), longTip.substr(0, 127));

@@ -19,7 +19,7 @@
 #include "app/MyTB_Icon.h"
 #include "app/SharedData.h"
 #include "product/ProductInfo.h"
-#include "sys/PathUtil.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/StandinProcess.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/TrayArea.h"
@@ -56,6 +56,16 @@ std::string MenuText(HMENU menu)
 void Key(HWND hwnd, WPARAM key)
 {
     PostMessageW(hwnd, WM_KEYDOWN, key, 0);
+}
+
+// A menu step that picks the item `downs` Down keys away.
+std::function<void(HWND)> Choose(HWND hwnd, int downs)
+{
+    return [hwnd, downs](HWND) {
+        for (int i = 0; i < downs; ++i)
+            Key(hwnd, VK_DOWN);
+        Key(hwnd, VK_RETURN);
+    };
 }
 
 // The tray with a test's eyes. Each menu it tracks and each box of its thread takes the next
@@ -173,51 +183,6 @@ private:
     bool begun = false;
 };
 
-// Registry values put back as they were at construction (raw data and type, or absence).
-class SavedValue {
-public:
-    SavedValue(HKEY rootKey, const wchar_t* keyPath, const wchar_t* valueName)
-        : root(rootKey), path(keyPath), name(valueName)
-    {
-        DWORD size = sizeof(data);
-        existed = RegGetValueW(root, path, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size) == ERROR_SUCCESS;
-        length = size;
-    }
-    ~SavedValue()
-    {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-            return;
-        if (existed)
-            RegSetValueExW(key, name, 0, type, data, length);
-        else
-            RegDeleteValueW(key, name);
-        RegCloseKey(key);
-    }
-    SavedValue(const SavedValue&) = delete;
-    SavedValue& operator=(const SavedValue&) = delete;
-
-    bool Set(const std::wstring& text) const
-    {
-        return RegSetKeyValueW(root, path, name, REG_SZ, text.c_str(),
-                               static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    }
-    void Delete() const { RegDeleteKeyValueW(root, path, name); }
-    bool Exists() const
-    {
-        return RegGetValueW(root, path, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    }
-
-private:
-    HKEY root;
-    const wchar_t* path;
-    const wchar_t* name;
-    bool existed = false;
-    DWORD type = 0;
-    BYTE data[2048];
-    DWORD length = 0;
-};
-
 const wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t AppKey[] = L"Software\\Corvantrix\\Glimpsebox";
 const wchar_t SetupKey[] = L"Software\\Corvantrix\\Glimpsebox\\Setup";
@@ -247,27 +212,27 @@ HWND OurTrayIcon()
     return nullptr;
 }
 
-std::vector<DWORD> PixelsOf(HWND hwnd)
+std::vector<COLORREF> PixelsOf(HWND hwnd)
 {
     RECT rc = {};
     GetWindowRect(hwnd, &rc);
     return test::ScreenPixels(rc);
 }
 
-size_t Colours(std::vector<DWORD> pixels)
+size_t Colours(std::vector<COLORREF> pixels)
 {
     std::sort(pixels.begin(), pixels.end());
     return static_cast<size_t>(std::unique(pixels.begin(), pixels.end()) - pixels.begin());
 }
 
 // Our icon's pixels once the tray has painted it (more than its background colour).
-std::vector<DWORD> PaintedIcon(HWND* icon)
+std::vector<COLORREF> PaintedIcon(HWND* icon)
 {
-    std::vector<DWORD> pixels;
+    std::vector<COLORREF> pixels;
     test::PumpUntil(
         [&] {
             *icon = OurTrayIcon();
-            pixels = *icon ? PixelsOf(*icon) : std::vector<DWORD>();
+            pixels = *icon ? PixelsOf(*icon) : std::vector<COLORREF>();
             return Colours(pixels) > 1;
         },
         5000);
@@ -349,14 +314,10 @@ TEST_F(TrayMenuTest, OpenOpensTheMirrorAndAnotherClickChangesNothing)
 {
     test::StandinProcess shell;
     ASSERT_TRUE(shell.StartItems("60\t60\tFF0000\t0\tRed\n300\t60\t00FF00\t0\tGreen\n"));
-    SavedValue posX(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosX), posY(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosY);
+    test::SavedValue posX(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosX), posY(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosY);
     TestTray tray;
     ASSERT_TRUE(tray.Begin());
-    tray.steps.push_back([&](HWND) {
-        for (int i = 0; i < KeyOpen; ++i)
-            Key(tray, VK_DOWN);
-        Key(tray, VK_RETURN);
-    });
+    tray.steps.push_back(Choose(tray, KeyOpen));
     ASSERT_TRUE(tray.Click(WM_RBUTTONUP));
     HWND mirror = tray.Mirror().GetHandle();
     ASSERT_TRUE(tray.Mirror().IsOpen());
@@ -420,8 +381,8 @@ struct Question {
 
 TEST_F(TrayMenuTest, ExitAsksAboutTheLogOnEntries)
 {
-    SavedValue user(HKEY_CURRENT_USER, RunKey, MyTB_Icon::AutoLoadName);
-    SavedValue machine(HKEY_LOCAL_MACHINE, RunKey, MyTB_Icon::AutoLoadName);
+    test::SavedValue user(HKEY_CURRENT_USER, RunKey, MyTB_Icon::AutoLoadName);
+    test::SavedValue machine(HKEY_LOCAL_MACHINE, RunKey, MyTB_Icon::AutoLoadName);
     const std::wstring entry = L"\"C:\\Glimpsebox\\Glimpsebox.exe\" /TB+";
     const wchar_t userQuestion[] = L"Do you want this icon to be loaded next time you log in to Windows?";
     const wchar_t allQuestion[] = L"Do you want this icon to be loaded for all users at Windows startup?";
@@ -446,11 +407,7 @@ TEST_F(TrayMenuTest, ExitAsksAboutTheLogOnEntries)
         TestTray tray;
         ASSERT_TRUE(tray.Begin());
         std::vector<Question> asked;
-        tray.steps.push_back([&](HWND) {
-            for (int i = 0; i < KeyExit; ++i)
-                Key(tray, VK_DOWN);
-            Key(tray, VK_RETURN);
-        });
+        tray.steps.push_back(Choose(tray, KeyExit));
         for (WPARAM answer : c.answers) {
             tray.steps.push_back([&, answer](HWND box) {
                 wchar_t text[256] = L"";
@@ -490,10 +447,10 @@ TEST_F(TrayMenuTest, ExitAsksAboutTheLogOnEntries)
 
 TEST_F(TrayMenuTest, LowColourOptionSwapsTheIconOtherOptionsLeaveIt)
 {
-    SavedValue options(HKEY_CURRENT_USER, AppKey, L"Options");
-    SavedValue border(HKEY_CURRENT_USER, AppKey, MyOpts::pszBorderType);
+    test::SavedValue options(HKEY_CURRENT_USER, AppKey, L"Options");
+    test::SavedValue border(HKEY_CURRENT_USER, AppKey, MyOpts::pszBorderType);
     StoreFlag(MyOpts::FlagLowColorIcon, false);
-    std::vector<DWORD> normal, low;
+    std::vector<COLORREF> normal, low;
     {
         TestTray tray;
         ASSERT_TRUE(tray.Begin());
@@ -540,16 +497,6 @@ TEST_F(TrayMenuTest, LowColourOptionSwapsTheIconOtherOptionsLeaveIt)
 
 namespace {
 
-// What the started launcher was, read while it waits for our answer.
-struct Started {
-    int queries = 0;
-    int activations = 0;
-    std::wstring image;
-    std::wstring commandLine;
-    DWORD parent = 0;
-    HANDLE process = nullptr;
-};
-
 // Read out of the process's own parameter block (Wine has no query for it).
 std::wstring CommandLineOf(HANDLE process)
 {
@@ -570,34 +517,8 @@ std::wstring CommandLineOf(HANDLE process)
     return text;
 }
 
-// A child of this process named Glimpsebox.exe, with its image and command line.
-void FindLauncher(Started& started)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-        if (entry.th32ParentProcessID != GetCurrentProcessId() || _wcsicmp(entry.szExeFile, L"Glimpsebox.exe") != 0)
-            continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE,
-                                     entry.th32ProcessID);
-        if (!process)
-            continue;
-        wchar_t image[MAX_PATH] = L"";
-        DWORD chars = MAX_PATH;
-        QueryFullProcessImageNameW(process, 0, image, &chars);
-        started.image = image;
-        started.commandLine = CommandLineOf(process);
-        started.parent = entry.th32ParentProcessID;
-        if (started.process)
-            CloseHandle(started.process);
-        started.process = process;
-    }
-    CloseHandle(snapshot);
-}
-
 // A start dialog as the launcher without arguments looks for it (identity 141): it answers
-// the identity and activation queries and looks at who asked.
+// the identity and activation queries and looks at who asked, a child of this process.
 class StartDialogStandIn {
 public:
     StartDialogStandIn()
@@ -613,8 +534,7 @@ public:
     ~StartDialogStandIn()
     {
         DestroyWindow(hwnd);
-        if (started.process)
-            CloseHandle(started.process);
+        Reset();
         current = nullptr;
     }
     StartDialogStandIn(const StartDialogStandIn&) = delete;
@@ -623,39 +543,70 @@ public:
     // The launcher has asked and ended.
     bool WaitForLauncher()
     {
-        if (!test::PumpUntil([&] { return started.activations > 0 && started.process; }, 30000))
-            return false;
-        return test::PumpUntil([&] { return WaitForSingleObject(started.process, 0) == WAIT_OBJECT_0; }, 15000);
+        return test::PumpUntil([&] { return activations > 0 && process; }, 30000) &&
+               test::PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 15000);
     }
     DWORD ExitCode() const
     {
         DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(started.process, &code);
+        GetExitCodeProcess(process, &code);
         return code;
     }
     void Reset()
     {
-        if (started.process)
-            CloseHandle(started.process);
-        started = Started();
+        if (process)
+            CloseHandle(process);
+        process = nullptr;
+        queries = activations = 0;
+        image.clear();
+        commandLine.clear();
     }
 
-    Started started;
+    int queries = 0;
+    int activations = 0;
+    std::wstring image;
+    std::wstring commandLine;
+    HANDLE process = nullptr;
     std::vector<LPARAM> notices;  // the tray's sub-code 51
     HWND hwnd = nullptr;
 
 private:
+    // The asker: a child of this process named Glimpsebox.exe.
+    void FindLauncher()
+    {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+            if (entry.th32ParentProcessID != GetCurrentProcessId() ||
+                _wcsicmp(entry.szExeFile, L"Glimpsebox.exe") != 0)
+                continue;
+            HANDLE found = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE,
+                                       entry.th32ProcessID);
+            if (!found)
+                continue;
+            wchar_t name[MAX_PATH] = L"";
+            DWORD chars = MAX_PATH;
+            QueryFullProcessImageNameW(found, 0, name, &chars);
+            image = name;
+            commandLine = CommandLineOf(found);
+            if (process)
+                CloseHandle(process);
+            process = found;
+        }
+        CloseHandle(snapshot);
+    }
     static INT_PTR CALLBACK Proc(HWND dlg, UINT message, WPARAM wParam, LPARAM lParam)
     {
         if (message != ProductInfo::GetMyMessage() || !current)
             return FALSE;
         LRESULT answer = 0;
         if (wParam == MyMsgIdentify && lParam == 141) {
-            ++current->started.queries;
-            FindLauncher(current->started);
+            ++current->queries;
+            current->FindLauncher();
             answer = 1;
         } else if (wParam == MyMsgActivate && lParam == 141) {
-            ++current->started.activations;
+            ++current->activations;
             answer = 1;
         } else if (wParam == MyMsgTrayNotice) {
             current->notices.push_back(lParam);
@@ -666,13 +617,6 @@ private:
 
     static inline StartDialogStandIn* current = nullptr;
 };
-
-std::wstring HomeFile(const wchar_t* name)
-{
-    wchar_t home[MAX_PATH];
-    GetHomeDir(home, MAX_PATH);
-    return std::wstring(home) + L"\\" + name;
-}
 
 } // namespace
 
@@ -688,14 +632,10 @@ TEST_F(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
     ASSERT_TRUE(begun);
     test::PumpPending();
     EXPECT_EQ(dialog.notices, std::vector<LPARAM>{1});
-    const std::wstring launcher = HomeFile(L"Glimpsebox.exe");
+    const std::wstring launcher = test::HomeFile(L"Glimpsebox.exe");
 
     // From the menu, and when the mirror window asks.
-    tray.steps.push_back([&](HWND) {
-        for (int i = 0; i < KeyConfigure; ++i)
-            Key(tray, VK_DOWN);
-        Key(tray, VK_RETURN);
-    });
+    tray.steps.push_back(Choose(tray, KeyConfigure));
     for (int viaMenu = 1; viaMenu >= 0; --viaMenu) {
         SCOPED_TRACE(viaMenu ? "menu" : "sub-code 59");
         dialog.Reset();
@@ -704,17 +644,16 @@ TEST_F(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
         else
             ASSERT_TRUE(ProductInfo::PostMyMessage(tray, MyMsgConfigure, 0));
         ASSERT_TRUE(dialog.WaitForLauncher());
-        EXPECT_EQ(dialog.started.queries, 1);
-        EXPECT_EQ(dialog.started.parent, GetCurrentProcessId());
-        EXPECT_EQ(_wcsicmp(dialog.started.image.c_str(), launcher.c_str()), 0) << dialog.started.image;
-        EXPECT_EQ(dialog.started.commandLine, L"\"" + launcher + L"\"");
+        EXPECT_EQ(dialog.queries, 1);
+        EXPECT_EQ(_wcsicmp(dialog.image.c_str(), launcher.c_str()), 0) << dialog.image;
+        EXPECT_EQ(dialog.commandLine, L"\"" + launcher + L"\"");
         // The start-dialog role found the open one and ended.
         EXPECT_EQ(dialog.ExitCode(), 0u);
     }
 
     // No launcher in the home folder: the shell's message, and the tray goes on.
     {
-        SavedValue home(HKEY_LOCAL_MACHINE, SetupKey, L"Home");
+        test::SavedValue home(HKEY_LOCAL_MACHINE, SetupKey, L"Home");
         std::wstring empty = test::NewTempDir(L"trayhome");
         ASSERT_TRUE(home.Set(empty));
         bool told = false;
@@ -729,7 +668,7 @@ TEST_F(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
         RemoveDirectoryW(empty.c_str());
     }
     test::PumpPending();
-    EXPECT_EQ(dialog.started.queries, 0);
+    EXPECT_EQ(dialog.queries, 0);
     EXPECT_TRUE(tray.IsReady());
     EXPECT_EQ(tray.IsIconShown(), 1);
     EXPECT_EQ(tray.unplanned, 0);

@@ -169,14 +169,8 @@ namespace {
 
 const wchar_t UserRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// A throw-away log-on entry name, removed from both Run keys at the end.
-class RunValue {
-public:
-    RunValue() : name(L"GlmbxTestAutoLoad" + std::to_wstring(GetCurrentProcessId())) { Remove(); }
-    ~RunValue() { Remove(); }
-    RunValue(const RunValue&) = delete;
-    RunValue& operator=(const RunValue&) = delete;
-
+// A throw-away log-on entry name, gone from both Run keys at the end.
+struct RunValue {
     // The stored text, or "<none>".
     std::wstring Read(HKEY root) const
     {
@@ -189,19 +183,14 @@ public:
     }
     void Remove() const
     {
-        RegDeleteKeyValueW(HKEY_CURRENT_USER, UserRunKey, name.c_str());
-        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, UserRunKey, name.c_str());
+        user.Delete();
+        machine.Delete();
     }
 
-    const std::wstring name;
+    const std::wstring name = L"GlmbxTestAutoLoad" + std::to_wstring(GetCurrentProcessId());
+    test::SavedValue user{HKEY_CURRENT_USER, UserRunKey, name.c_str()};
+    test::SavedValue machine{HKEY_LOCAL_MACHINE, UserRunKey, name.c_str()};
 };
-
-std::wstring HomeFile(const wchar_t* name)
-{
-    wchar_t home[MAX_PATH];
-    GetHomeDir(home, MAX_PATH);
-    return std::wstring(home) + L"\\" + name;
-}
 
 bool HasDefaultValue(HKEY root)
 {
@@ -215,7 +204,7 @@ TEST(TrayAutoLoad, RunValueIsTheQuotedProgramABlankAndTheArguments)
     RunValue value;
     const wchar_t* name = value.name.c_str();
     HMODULE self = GetModuleHandleW(nullptr);
-    const std::wstring program = HomeFile(L"TrayProgramTest.exe");
+    const std::wstring program = test::HomeFile(L"TrayProgramTest.exe");
     ASSERT_TRUE(FileExists(program.c_str()));
     EXPECT_EQ(TB_Icon::IsRegisteredAutoLoad(0, name), 0);
 
@@ -234,7 +223,7 @@ TEST(TrayAutoLoad, RunValueIsTheQuotedProgramABlankAndTheArguments)
     // Without a module: the current application's, which is the library's own until a host
     // program registers itself.
     TB_Icon::RegisterAutoLoad(1, 0, name, L"/TB+", nullptr);
-    EXPECT_EQ(value.Read(HKEY_CURRENT_USER), L"\"" + HomeFile(L"GLMBX32.DLL") + L"\" /TB+");
+    EXPECT_EQ(value.Read(HKEY_CURRENT_USER), L"\"" + test::HomeFile(L"GLMBX32.DLL") + L"\" /TB+");
     {
         AppInstance app(self, nullptr);
         TB_Icon::RegisterAutoLoad(1, 0, name, L"/TB+", nullptr);
@@ -283,7 +272,7 @@ TEST(TrayAutoLoad, ProcessStartsSignalsAndEndsTheProgram)
 
     // On, nothing running: the entry is written and the program started from the home folder.
     TB_Icon::Process(1, 0, Product, subCode, cls, value.name.c_str(), L"TrayHelper.exe", argsOn.c_str(), L"/off");
-    EXPECT_EQ(value.Read(HKEY_CURRENT_USER), L"\"" + HomeFile(L"GLMBX32.DLL") + L"\" " + argsOn);
+    EXPECT_EQ(value.Read(HKEY_CURRENT_USER), L"\"" + test::HomeFile(L"GLMBX32.DLL") + L"\" " + argsOn);
     ASSERT_TRUE(program.WaitForReady());
     // Whatever happens below, the started program does not outlive the test.
     struct Ender {

@@ -5,6 +5,8 @@
 
 namespace test {
 
+HANDLE ChildProcess::job = nullptr;
+
 ChildProcess::~ChildProcess()
 {
     Kill();
@@ -35,11 +37,24 @@ bool ChildProcess::StartIn(const std::wstring& folder, const std::wstring& exeNa
     Close();
     PrepareLog(exeName);
     std::wstring exe = folder + L"\\" + exeName;
-    std::wstring dir = logPath.substr(0, logPath.find_last_of(L'\\'));
     std::wstring command = L"\"" + exe + L"\" " + LogArgument() + L" " + args;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
-    return CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi) != 0;
+    if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, Dir().c_str(),
+                        &si, &pi))
+        return false;
+    // A stand-in shell left behind would keep the next test's shell from starting.
+    if (!job) {
+        job = CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (job)
+            SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    }
+    if (job)
+        AssignProcessToJobObject(job, pi.hProcess);
+    ResumeThread(pi.hThread);
+    return true;
 }
 
 bool ChildProcess::Running() const

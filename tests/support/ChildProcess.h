@@ -11,7 +11,7 @@ namespace test {
 // The program lies beside the test program; its log is "<name>.log" in a new temporary
 // folder, which is also its current folder, and is passed as "--log PATH" before the other
 // arguments. The log holds one event per line. An object still running at its end is
-// terminated.
+// terminated, and so is every child when the test program ends, even when it is killed.
 class ChildProcess {
 public:
     ChildProcess() = default;
@@ -29,6 +29,9 @@ public:
     std::wstring LogArgument() const;
 
     bool Running() const;
+    DWORD ProcessId() const { return pi.dwProcessId; }
+    // The folder of the log, the program's current folder.
+    std::wstring Dir() const { return logPath.substr(0, logPath.find_last_of(L'\\')); }
     // Pumps messages until the process has ended, at most timeoutMs; false when it has not
     // (or was never started).
     bool WaitForEnd(DWORD timeoutMs);
@@ -47,6 +50,7 @@ public:
 
 private:
     void Close();
+    static HANDLE job;
 
     std::wstring logPath;
     PROCESS_INFORMATION pi = {};

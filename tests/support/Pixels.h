@@ -1,10 +1,12 @@
-// Pixels for drawing tests: what a window shows, and an icon drawn the way an image list draws it.
+// Pixels for drawing tests: what a window or the screen shows, and an icon drawn the way an image list draws it.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <vector>
+
+#include "tests/support/TestSupport.h"
 
 namespace test {
 
@@ -55,9 +57,43 @@ public:
     std::vector<COLORREF> pixels;
 };
 
-// Icon id of module at size by size, drawn transparently by an image list of its own onto the
+// The screen's pixels inside rc, top row first; empty when they cannot be read.
+inline std::vector<COLORREF> ScreenPixels(const RECT& rc)
+{
+    int width = rc.right - rc.left;
+    int height = rc.bottom - rc.top;
+    std::vector<COLORREF> pixels;
+    if (width <= 0 || height <= 0)
+        return pixels;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY)) {
+            GdiFlush();
+            const DWORD* p = static_cast<const DWORD*>(bits);
+            for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i)
+                pixels.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// Icon id of module (the library when none) at size by size, drawn transparently by an image list of its own onto the
 // button face: what a button that draws it through an image list must show.
-inline std::vector<COLORREF> IconAsDrawn(HMODULE module, int id, int size)
+inline std::vector<COLORREF> IconAsDrawn(int id, int size, HMODULE module = Library())
 {
     HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
     HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 1, 0);

@@ -5,6 +5,24 @@
 
 namespace test {
 
+std::string MoveTo(POINT pt)
+{
+    return "mousemove " + std::to_string(pt.x) + " " + std::to_string(pt.y);
+}
+
+std::string MoveTo(HWND hwnd)
+{
+    RECT rc = {};
+    GetWindowRect(hwnd, &rc);
+    return MoveTo(POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+}
+
+std::string Drag(POINT from, int dx, int dy)
+{
+    return MoveTo(from) + " sleep 0.1 mousedown 1 sleep 0.2 " + MoveTo(POINT{from.x + dx / 2, from.y + dy / 2}) +
+           " sleep 0.2 " + MoveTo(POINT{from.x + dx, from.y + dy}) + " sleep 0.2 mouseup 1";
+}
+
 bool Xdo(const std::string& args, DWORD timeoutMs)
 {
     static int serial;

@@ -15,5 +15,10 @@ bool Xdo(const std::string& args, DWORD timeoutMs = 15000);
 // A press held long enough to be seen before its release (Wine may otherwise deliver the
 // release first): "mousedown B sleep 0.15 mouseup B" at the current pointer.
 std::string HeldClick(int button);
+// "mousemove X Y" to a screen point, and to the centre of a window.
+std::string MoveTo(POINT pt);
+std::string MoveTo(HWND hwnd);
+// A left-button drag by (dx, dy) from a screen point, through the half-way point.
+std::string Drag(POINT from, int dx, int dy);
 
 } // namespace test

@@ -3,16 +3,17 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
+
 namespace test {
 
-class StandinProcess {
+class StandinProcess : public ChildProcess {
 public:
     StandinProcess() = default;
-    ~StandinProcess();
+    ~StandinProcess() { Stop(); }
     StandinProcess(const StandinProcess&) = delete;
     StandinProcess& operator=(const StandinProcess&) = delete;
 
@@ -20,34 +21,32 @@ public:
     bool Start(const std::wstring& args, DWORD timeoutMs = 30000);
     // Starts the own-list-view mode with an item file made of the given lines.
     bool StartItems(const std::string& itemFile, const std::wstring& moreArgs = L"");
-
     // Asks the shell to quit and waits; kills it when it does not.
     void Stop();
-    void Kill();
-    bool Running() const;
 
-    std::vector<std::string> Lines() const;
-    // The number of lines so far: wait for what comes after a mark.
-    size_t Mark() const { return Lines().size(); }
-    // Waits (pumping messages) for a line at or after `from` that starts with prefix.
-    bool WaitForLine(const std::string& prefix, std::string* line = nullptr, size_t from = 0,
-                     DWORD timeoutMs = 10000) const;
-    // The lines at or after `from` that start with prefix.
-    std::vector<std::string> LinesWith(const std::string& prefix, size_t from = 0) const;
-
-    const std::wstring& Dir() const { return dir; }
     HWND ListView() const { return listView; }
     HWND Progman() const { return progman; }
-    DWORD ProcessId() const { return pi.dwProcessId; }
 
 private:
-    std::wstring dir;
-    std::wstring logPath;
-    PROCESS_INFORMATION pi = {};
-    static HANDLE job;  // every shell of this test program, ended with it
     HWND progman = nullptr;
     HWND listView = nullptr;
 };
+
+// One line of an item file: place, picture colour ("RRGGBB"), label and overlay.
+inline std::string ItemLine(int x, int y, const char* color, const std::string& label, int overlay = 0)
+{
+    return std::to_string(x) + "\t" + std::to_string(y) + "\t" + color + "\t" + std::to_string(overlay) + "\t" +
+           label + "\n";
+}
+
+// count red items named "Item <i>" in a row, 100 pixels apart.
+inline std::string RowOfItems(int count)
+{
+    std::string items;
+    for (int i = 0; i < count; ++i)
+        items += ItemLine(20 + 100 * i, 20, "FF0000", "Item " + std::to_string(i));
+    return items;
+}
 
 // Reads "key=value" out of a log line; empty when absent.
 std::string Field(const std::string& line, const std::string& key);

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "sys/PathUtil.h"
+
 namespace test {
 
 void PumpPending()
@@ -28,6 +30,64 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
         DWORD left = timeoutMs - elapsed;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, left < 10 ? left : 10, QS_ALLINPUT);
     }
+}
+
+HMODULE Library()
+{
+    return GetModuleHandleW(L"GLMBX32.DLL");
+}
+
+std::wstring LibraryString(UINT id)
+{
+    wchar_t text[1024] = L"";
+    LoadStringW(Library(), id, text, 1024);
+    return text;
+}
+
+std::wstring Text(HWND hwnd)
+{
+    wchar_t text[1024] = L"";
+    GetWindowTextW(hwnd, text, 1024);
+    return text;
+}
+
+std::wstring HomeFile(const wchar_t* name)
+{
+    wchar_t home[MAX_PATH];
+    GetHomeDir(home, MAX_PATH);
+    return std::wstring(home) + L"\\" + name;
+}
+
+SavedValue::SavedValue(HKEY rootKey, const wchar_t* keyPath, const wchar_t* valueName)
+    : root(rootKey), path(keyPath), name(valueName), data(4096)
+{
+    DWORD size = static_cast<DWORD>(data.size());
+    existed = RegGetValueW(root, path, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(), &size) == ERROR_SUCCESS;
+    data.resize(existed ? size : 0);
+}
+
+SavedValue::~SavedValue()
+{
+    if (existed)
+        RegSetKeyValueW(root, path, name, type, data.data(), static_cast<DWORD>(data.size()));
+    else
+        Delete();
+}
+
+bool SavedValue::Set(const std::wstring& text) const
+{
+    return RegSetKeyValueW(root, path, name, REG_SZ, text.c_str(),
+                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+void SavedValue::Delete() const
+{
+    RegDeleteKeyValueW(root, path, name);
+}
+
+bool SavedValue::Exists() const
+{
+    return RegGetValueW(root, path, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 std::wstring ExeDir()

@@ -15,6 +15,13 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 void PumpPending();
 
 std::wstring ExeDir();
+// GLMBX32.DLL as loaded, and a string of its resources.
+HMODULE Library();
+std::wstring LibraryString(UINT id);
+// A window's text (up to 1023 characters).
+std::wstring Text(HWND hwnd);
+// A file of the folder that GetHomeDir reports for this program.
+std::wstring HomeFile(const wchar_t* name);
 // A new empty folder under the temporary folder, unique to this process and name.
 std::wstring NewTempDir(const wchar_t* name);
 
@@ -31,6 +38,27 @@ std::vector<std::string> LogLinesWith(const std::wstring& path, const std::strin
 // Pumps messages until the log has such a line, at most timeoutMs; the first one goes to *line.
 bool WaitForLogLine(const std::wstring& path, const std::string& prefix, std::string* line, size_t from,
                     DWORD timeoutMs);
+
+// A registry value put back as it was at construction (data and type, or absence).
+class SavedValue {
+public:
+    SavedValue(HKEY root, const wchar_t* path, const wchar_t* name);
+    ~SavedValue();
+    SavedValue(const SavedValue&) = delete;
+    SavedValue& operator=(const SavedValue&) = delete;
+
+    bool Set(const std::wstring& text) const;
+    void Delete() const;
+    bool Exists() const;
+
+private:
+    HKEY root;
+    const wchar_t* path;
+    const wchar_t* name;
+    bool existed = false;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+};
 
 // A top-level window of this process that records the messages it receives.
 class RecordingWindow {

@@ -7,6 +7,7 @@
 #include <climits>
 #include <vector>
 
+#include "tests/support/Pixels.h"
 #include "tests/support/TestSupport.h"
 
 namespace test {
@@ -64,38 +65,6 @@ private:
 
 } // namespace
 
-std::vector<DWORD> ScreenPixels(const RECT& rc)
-{
-    int width = rc.right - rc.left;
-    int height = rc.bottom - rc.top;
-    std::vector<DWORD> pixels;
-    if (width <= 0 || height <= 0)
-        return pixels;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        if (BitBlt(memory, 0, 0, width, height, screen, rc.left, rc.top, SRCCOPY)) {
-            GdiFlush();
-            const DWORD* p = static_cast<const DWORD*>(bits);
-            pixels.assign(p, p + static_cast<size_t>(width) * height);
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
 HWND TrayWindow()
 {
     // Explorer's own "Shell_TrayWnd" stays hidden; the X11 driver shows the icons in this one.
@@ -109,13 +78,11 @@ bool FindTrayIcon(COLORREF colour, RECT* where)
     RECT rc;
     if (!tray || !IsWindowVisible(tray) || !GetWindowRect(tray, &rc))
         return false;
-    std::vector<DWORD> pixels = ScreenPixels(rc);
+    std::vector<COLORREF> pixels = ScreenPixels(rc);
     int width = rc.right - rc.left;
-    DWORD wanted = (static_cast<DWORD>(GetRValue(colour)) << 16) | (static_cast<DWORD>(GetGValue(colour)) << 8) |
-                   GetBValue(colour);
     RECT box = {LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
     for (size_t i = 0; i < pixels.size(); ++i) {
-        if ((pixels[i] & 0x00FFFFFF) != wanted)
+        if (pixels[i] != colour)
             continue;
         LONG x = rc.left + static_cast<LONG>(i % width);
         LONG y = rc.top + static_cast<LONG>(i / width);
@@ -183,6 +150,12 @@ std::wstring TrayTipOf(HWND iconWindow)
     }
     CloseHandle(process);
     return tip;
+}
+
+HWND FirstTrayIcon()
+{
+    HWND tray = TrayWindow();
+    return tray ? GetWindow(tray, GW_CHILD) : nullptr;
 }
 
 POINT Centre(const RECT& rc)

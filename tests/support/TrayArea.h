@@ -12,16 +12,14 @@ namespace test {
 // ("Wine System Tray", made by the X11 driver in the explorer process) near the top-left
 // corner, with a child window per icon. It appears with the first icon.
 HWND TrayWindow();
+// The tray's window of its first icon, when there is one.
+HWND FirstTrayIcon();
 
 // The screen rectangle of the pixels of exactly this colour inside the tray window, read
 // from the screen; false when there are none (or no tray window).
 bool FindTrayIcon(COLORREF colour, RECT* where);
 // Pumps until an icon of the colour is there (present) or gone (!present), at most timeoutMs.
 bool WaitForTrayIcon(COLORREF colour, bool present, RECT* where = nullptr, DWORD timeoutMs = 5000);
-
-// The screen's pixels inside rc, 32 bits each (0x00RRGGBB), top row first; empty when they
-// cannot be read.
-std::vector<DWORD> ScreenPixels(const RECT& rc);
 
 // The tray's own window for the icon under the point (a child of the tray window).
 HWND TrayIconWindowAt(POINT pt);

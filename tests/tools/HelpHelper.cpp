@@ -18,7 +18,6 @@
 
 int wmain(int argc, wchar_t** argv)
 {
-    std::wstring logPath;
     const wchar_t* topic = L"";
     for (int i = 1; i < argc; ++i) {
         if (std::wstring(argv[i]) == L"--log" && i + 1 < argc)
@@ -31,16 +30,16 @@ int wmain(int argc, wchar_t** argv)
 
     wchar_t library[MAX_PATH] = L"";
     GetModuleFileNameW(GetModuleHandleW(L"GLMBX32.DLL"), library, MAX_PATH);
-    AppendLogLine(logPath, "library=" + test::ToUtf8(library));
+    Log("library=" + test::ToUtf8(library));
 
     test::BoxAnswerer boxes(IDOK);
     BOOL result = CSHtmlHelp(nullptr, topic, 0, 0);
     const char* icon = !boxes.icon ? "none" : boxes.icon == LoadIconW(nullptr, IDI_HAND) ? "stop" : "other";
-    AppendLogLine(logPath, "result=" + std::to_string(result) + " boxes=" + std::to_string(boxes.count) +
-                               " icon=" + icon + " hhctrl=" + (GetModuleHandleW(L"hhctrl.ocx") ? "1" : "0"));
+    Log("result=" + std::to_string(result) + " boxes=" + std::to_string(boxes.count) + " icon=" + icon +
+        " hhctrl=" + (GetModuleHandleW(L"hhctrl.ocx") ? "1" : "0"));
     std::string text = test::ToUtf8(boxes.text);
     for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
         text.replace(at, 1, "\\n");
-    AppendLogLine(logPath, "text=" + text);
+    Log("text=" + text);
     return 0;
 }

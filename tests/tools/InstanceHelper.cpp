@@ -15,9 +15,9 @@
 //   closed                                          main closed: the program ends
 #include <windows.h>
 
-#include <cstdio>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "product/ProductInfo.h"
@@ -26,35 +26,18 @@
 
 namespace {
 
-std::wstring logPath;
 WORD identity = 141;
 HWND mainWnd, dialogWnd, twinWnd, otherWnd, plainWnd;
 
-void Log(const std::string& line)
-{
-    AppendLogLine(logPath, line);
-}
-
 const char* NameOf(HWND hwnd)
 {
-    if (hwnd == mainWnd)
-        return "main";
-    if (hwnd == dialogWnd)
-        return "dialog";
-    if (hwnd == twinWnd)
-        return "twin";
-    if (hwnd == otherWnd)
-        return "other";
-    if (hwnd == plainWnd)
-        return "plain";
+    const std::pair<HWND, const char*> names[] = {
+        {mainWnd, "main"}, {dialogWnd, "dialog"}, {twinWnd, "twin"}, {otherWnd, "other"}, {plainWnd, "plain"}};
+    for (const auto& name : names) {
+        if (name.first == hwnd)
+            return name.second;
+    }
     return "unknown";
-}
-
-std::string Hex(HWND hwnd)
-{
-    char text[32];
-    snprintf(text, sizeof(text), "%llX", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)));
-    return text;
 }
 
 void LogActive(HWND hwnd, UINT msg, WPARAM wParam)

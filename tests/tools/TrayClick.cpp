@@ -11,21 +11,11 @@
 int wmain()
 {
     HWND icon = nullptr;
-    if (!test::PumpUntil(
-            [&] {
-                HWND tray = test::TrayWindow();
-                icon = tray ? GetWindow(tray, GW_CHILD) : nullptr;
-                return icon && IsWindowVisible(icon);
-            },
-            30000)) {
+    if (!test::PumpUntil([&] { return (icon = test::FirstTrayIcon()) != nullptr && IsWindowVisible(icon); }, 30000)) {
         printf("no icon in the notification area\n");
         return 1;
     }
-    RECT rc;
-    GetWindowRect(icon, &rc);
-    POINT centre = test::Centre(rc);
-    test::Xdo("mousemove " + std::to_string(centre.x) + " " + std::to_string(centre.y) + " sleep 0.1 " +
-              test::HeldClick(1));
+    test::Xdo(test::MoveTo(icon) + " sleep 0.1 " + test::HeldClick(1));
     HWND mirror = nullptr;
     if (!test::PumpUntil(
             [&] {

@@ -15,7 +15,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdio>
 #include <cwchar>
 #include <string>
 
@@ -24,13 +23,6 @@
 #include "ui/TB_Icon.h"
 
 namespace {
-
-std::wstring logPath;
-
-void Log(const std::string& line)
-{
-    AppendLogLine(logPath, line);
-}
 
 class HelperIcon : public TB_Icon {
 public:
@@ -53,9 +45,7 @@ public:
         icon = test::MakeSolidIcon(colour);
         if (!Start(className, icon, tip.c_str(), 1))
             return 0;
-        char hex[32];
-        snprintf(hex, sizeof(hex), "%llX", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd)));
-        Log("ready pid=" + std::to_string(GetCurrentProcessId()) + " hwnd=" + hex +
+        Log("ready pid=" + std::to_string(GetCurrentProcessId()) + " hwnd=" + Hex(hwnd) +
             " shown=" + std::to_string(IsIconShown()));
         return 1;
     }
