@@ -12,6 +12,7 @@
 #include "sys/CSFile.h"
 #include "sys/CSStreams.h"
 #include "sys/iPicture.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -20,12 +21,7 @@ namespace {
 std::vector<DWORD> Pixels(HBITMAP bitmap, int w, int h)
 {
     std::vector<DWORD> out(static_cast<size_t>(w * h));
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = w;
-    bmi.bmiHeader.biHeight = -h;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bmi = test::TopDown32(w, h);
     HDC dc = GetDC(nullptr);
     GetDIBits(dc, bitmap, 0, h, out.data(), &bmi, DIB_RGB_COLORS);
     ReleaseDC(nullptr, dc);

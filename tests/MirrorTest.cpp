@@ -15,6 +15,7 @@
 #include "app/ModuleObjects.h"
 #include "app/SharedData.h"
 #include "product/ProductInfo.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/StandinProcess.h"
 #include "tests/support/TestSupport.h"
 
@@ -71,13 +72,7 @@ RECT ParseRect(const std::string& text)
 
 BITMAPINFO PixelFormat()
 {
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
-    bmi.bmiHeader.biWidth = ItemIconSize;
-    bmi.bmiHeader.biHeight = -ItemIconSize;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    return bmi;
+    return test::TopDown32(ItemIconSize, ItemIconSize);
 }
 
 // A 32-bit top-down canvas of 16 x 16 pixels, black or with a patterned background.

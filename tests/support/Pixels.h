@@ -57,6 +57,18 @@ public:
     std::vector<COLORREF> pixels;
 };
 
+// The format every pixel check reads in: 32 bits, top row first.
+inline BITMAPINFO TopDown32(int width, int height)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    return info;
+}
+
 // The screen's pixels inside rc, top row first; empty when they cannot be read.
 inline std::vector<COLORREF> ScreenPixels(const RECT& rc)
 {
@@ -65,12 +77,7 @@ inline std::vector<COLORREF> ScreenPixels(const RECT& rc)
     std::vector<COLORREF> pixels;
     if (width <= 0 || height <= 0)
         return pixels;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = TopDown32(width, height);
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
