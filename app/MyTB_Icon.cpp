@@ -147,22 +147,13 @@ int MyTB_Icon::OnMyCompanyMessage(WPARAM wParam, LPARAM lParam, LRESULT*)
     // These open modal windows (the shell's own error box, when the launcher cannot start):
     // a click meanwhile must bring them forward, not run a menu inside their loops.
     case MyMsgAbout:
-        if (EnterClickGuard()) {
-            DoAbout(GetHandle());
-            LeaveClickGuard();
-        }
+        Guarded([this] { DoAbout(GetHandle()); });
         break;
     case MyMsgWindowSize:
-        if (EnterClickGuard()) {
-            Msg(GetHandle(), MB_ICONINFORMATION, WindowSizeId, LOWORD(lParam), HIWORD(lParam));
-            LeaveClickGuard();
-        }
+        Guarded([&] { Msg(GetHandle(), MB_ICONINFORMATION, WindowSizeId, LOWORD(lParam), HIWORD(lParam)); });
         break;
     case MyMsgConfigure:
-        if (EnterClickGuard()) {
-            Configure();
-            LeaveClickGuard();
-        }
+        Guarded([this] { Configure(); });
         break;
     default:
         break;

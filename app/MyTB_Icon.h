@@ -45,6 +45,16 @@ public:
     int IsLowColor() const { return lowColor; }
 
 private:
+    // Runs work that opens a modal window under the click guard; a click meanwhile brings the
+    // window forward, and while a click handler runs, its pop-up comes forward instead.
+    template <class Work>
+    void Guarded(Work work)
+    {
+        if (EnterClickGuard()) {
+            work();
+            LeaveClickGuard();
+        }
+    }
     void ReloadOptions();
     void Configure();
 
