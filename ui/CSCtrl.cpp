@@ -131,3 +131,18 @@ void CSCtrl::OnDeleteItem(DELETEITEMSTRUCT*) {}
 void CSCtrl::Store() {}
 
 void CSCtrl::Load() {}
+
+void CSCtrl::SetHover(BOOL& hovering, BOOL on)
+{
+    if (on) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        if (hovering)
+            return;
+        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
+        TrackMouseEvent(&track);
+    } else if (!hovering) {
+        return;
+    }
+    hovering = on;
+    InvalidateErase(nullptr);
+}

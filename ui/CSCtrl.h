@@ -64,6 +64,10 @@ public:
     DWORD GetFlags() const { return ctlFlags; }
 
 protected:
+    // Owner-drawn buttons' hovering: on sets the hand cursor and, the first time, asks for the
+    // mouse-leave message; a change of state repaints the control.
+    void SetHover(BOOL& hovering, BOOL on);
+
     CSDlg* dialog;
     UINT ctlId;
     const wchar_t* valueName;

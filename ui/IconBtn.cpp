@@ -93,21 +93,6 @@ void IconBtn::OnPostNcDestroy()
         ReleaseSharedRef();
 }
 
-void IconBtn::SetHovering(BOOL on)
-{
-    if (on) {
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        if (hovering)
-            return;
-        TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
-        TrackMouseEvent(&track);
-    } else if (!hovering) {
-        return;
-    }
-    hovering = on;
-    InvalidateErase(nullptr);
-}
-
 LRESULT IconBtn::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_SETCURSOR && hovering)
@@ -125,11 +110,11 @@ LRESULT IconBtn::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_MOUSEMOVE:
         // (-1, -1): the dialog tells that the mouse has left it.
         if (hwnd && (btnStyle & StyleLink))
-            SetHovering(GET_X_LPARAM(lParam) != -1 || GET_Y_LPARAM(lParam) != -1);
+            SetHover(hovering, GET_X_LPARAM(lParam) != -1 || GET_Y_LPARAM(lParam) != -1);
         break;
     case WM_MOUSELEAVE:
         if (btnStyle & StyleLink)
-            SetHovering(FALSE);
+            SetHover(hovering, FALSE);
         break;
     default:
         break;

@@ -51,7 +51,6 @@ public:
 protected:
     static void AddSharedRef();
     static void ReleaseSharedRef();
-    void SetHovering(BOOL on);
 
     CSIcon icon;
     int contentX;

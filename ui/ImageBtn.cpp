@@ -157,25 +157,6 @@ void ImageBtn::OnInit()
     SendMsg(BM_SETSTYLE, BS_OWNERDRAW, TRUE);
 }
 
-void ImageBtn::BeginHover()
-{
-    SetCursor(LoadCursorW(nullptr, IDC_HAND));
-    if (hovering)
-        return;
-    hovering = TRUE;
-    TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, hwnd, 0};
-    TrackMouseEvent(&track);
-    InvalidateErase(nullptr);
-}
-
-void ImageBtn::EndHover()
-{
-    if (!hovering)
-        return;
-    hovering = FALSE;
-    InvalidateErase(nullptr);
-}
-
 LRESULT ImageBtn::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     // The button's own handling would put the class cursor back over the hand.
@@ -191,11 +172,11 @@ LRESULT ImageBtn::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             MapWindowPoints(hwnd, dialog->GetHandle(), &point, 1);
             dialog->OnMouseMove(static_cast<UINT>(wParam), point.x, point.y);
         }
-        BeginHover();
+        SetHover(hovering, TRUE);
         break;
     }
     case WM_MOUSELEAVE:
-        EndHover();
+        SetHover(hovering, FALSE);
         break;
     default:
         break;

@@ -79,9 +79,6 @@ public:
 
 protected:
     void Reset();
-    // Starts hovering (hand cursor, leave tracking, repaint) unless it already does.
-    void BeginHover();
-    void EndHover();
     // The background behind the images, as the button itself erases it.
     void EraseItem(HDC hdc, const RECT& rect);
 
