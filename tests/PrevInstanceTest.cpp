@@ -6,264 +6,163 @@
 #include <cstdlib>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "app/Entry.h"
 #include "product/ProductInfo.h"
 #include "sys/PrevInstance.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/StandinProcess.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
-
-// InstanceHelper.exe (tests/tools) with its log; stopped at the end of every test.
-class EarlierInstance {
-public:
-    explicit EarlierInstance(const wchar_t* windowClass) : className(windowClass) {}
-    ~EarlierInstance() { Stop(); }
-    EarlierInstance(const EarlierInstance&) = delete;
-    EarlierInstance& operator=(const EarlierInstance&) = delete;
-
-    bool Start()
-    {
-        std::wstring dir = test::NewTempDir(L"instance");
-        logPath = dir + L"\\instance.log";
-        std::wstring exe = test::ExeDir() + L"\\InstanceHelper.exe";
-        std::wstring command = L"\"" + exe + L"\" --log \"" + logPath + L"\" --class " + className;
-        STARTUPINFOW si = {};
-        si.cb = sizeof(si);
-        if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-            return false;
-        std::string ready;
-        if (!WaitForLine("ready ", &ready))
-            return false;
-        const std::pair<HWND*, const char*> windows[] = {
-            {&main, "main"}, {&dialog, "dialog"}, {&twin, "twin"}, {&other, "other"}, {&plain, "plain"}};
-        for (const auto& w : windows) {
-            if (!(*w.first = Window(ready, w.second)))
-                return false;
-        }
-        // Settled: the helper has shown its windows and answers from its message loop.
-        DWORD_PTR ignored = 0;
-        return SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored) != 0;
-    }
-
-    bool Ended(DWORD timeoutMs)
-    {
-        return test::PumpUntil([this] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs);
-    }
-
-    void Stop()
-    {
-        if (!pi.hProcess)
-            return;
-        if (IsWindow(main))
-            PostMessageW(main, WM_CLOSE, 0, 0);
-        if (!Ended(5000)) {
-            TerminateProcess(pi.hProcess, 9);
-            WaitForSingleObject(pi.hProcess, 10000);
-        }
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-        pi = {};
-    }
-
-    // The lines after the first `from` that start with prefix.
-    std::vector<std::string> LinesWith(const std::string& prefix, size_t from = 0) const
-    {
-        return test::LogLinesWith(logPath, prefix, from);
-    }
-    bool WaitForLine(const std::string& prefix, std::string* line = nullptr, size_t from = 0) const
-    {
-        return test::WaitForLogLine(logPath, prefix, line, from, 15000);
-    }
-    size_t Mark() const { return test::ReadLogLines(logPath).size(); }
-
-    HWND main = nullptr, dialog = nullptr, twin = nullptr, other = nullptr, plain = nullptr;
-    std::wstring className;
-
-private:
-    static HWND Window(const std::string& line, const std::string& key)
-    {
-        return reinterpret_cast<HWND>(static_cast<UINT_PTR>(strtoull(test::Field(line, key).c_str(), nullptr, 16)));
-    }
-
-    std::wstring logPath;
-    PROCESS_INFORMATION pi = {};
-};
 
 bool BecomesForeground(HWND hwnd)
 {
     return test::PumpUntil([hwnd] { return GetForegroundWindow() == hwnd; }, 5000);
 }
 
-// A window of this process takes the foreground, so that every activation below is a change.
-class ForegroundHolder {
-public:
-    ForegroundHolder()
-    {
-        hwnd = CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP | WS_VISIBLE, 600, 400, 50, 50, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    }
-    ~ForegroundHolder() { DestroyWindow(hwnd); }
-    ForegroundHolder(const ForegroundHolder&) = delete;
-    ForegroundHolder& operator=(const ForegroundHolder&) = delete;
+HWND Popup(const wchar_t* text, DWORD style)
+{
+    return CreateWindowExW(0, L"STATIC", text, WS_POPUP | style, 600, 400, 50, 50, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
 
-    bool Take()
+// The earlier instance: InstanceHelper.exe (tests/tools) and its windows, started for a window
+// class of the test's own; and a window of this process that holds the foreground, so that
+// every activation is a change.
+class PrevInstance : public ::testing::Test {
+protected:
+    void Start(const std::wstring& windowClass)
     {
-        DoActivateWindow(hwnd);
-        return BecomesForeground(hwnd);
+        ASSERT_TRUE(first.Start(L"InstanceHelper.exe", L"--class " + windowClass));
+        std::string ready;
+        ASSERT_TRUE(first.WaitForLine("ready ", &ready));
+        for (const auto& w : {std::make_pair(&main, "main"), std::make_pair(&dialog, "dialog"),
+                              std::make_pair(&twin, "twin"), std::make_pair(&plain, "plain")})
+            *w.first = reinterpret_cast<HWND>(static_cast<UINT_PTR>(strtoull(test::Field(ready, w.second).c_str(), nullptr, 16)));
+        // Settled: the helper has shown its windows and answers from its message loop.
+        DWORD_PTR ignored = 0;
+        ASSERT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored));
+        ASSERT_TRUE(TakeForeground());
+    }
+    void TearDown() override { DestroyWindow(holder); }
+    bool TakeForeground()
+    {
+        DoActivateWindow(holder);
+        return BecomesForeground(holder);
     }
 
-    HWND hwnd;
+    test::ChildProcess first;
+    HWND main = nullptr, dialog = nullptr, twin = nullptr, plain = nullptr;
+    HWND holder = Popup(L"holder", WS_VISIBLE);
 };
 
 } // namespace
 
-TEST(PrevInstance, SecondStartFindsTheFirstByClassAndBringsItForward)
+TEST_F(PrevInstance, SecondStartFindsTheFirstByClassAndBringsItForward)
 {
-    EarlierInstance first(L"GlmbxTestInstanceA");
-    ASSERT_TRUE(first.Start());
-    ForegroundHolder holder;
-    ASSERT_TRUE(holder.Take());
-
+    Start(L"GlmbxTestInstanceA");
     size_t mark = first.Mark();
     EXPECT_EQ(ActivatePrevWnd(L"GlmbxTestInstanceA", nullptr, 0), 1);
-    // The earlier instance took the request itself (sub-code 3 with identity 0).
+    // The earlier instance took the request itself (sub-code 3 with identity 0), asking nobody.
     EXPECT_TRUE(first.WaitForLine("activate window=main", nullptr, mark));
-    EXPECT_TRUE(BecomesForeground(first.main));
-    EXPECT_TRUE(first.LinesWith("identify", mark).empty());  // identity 0 asks nobody
+    EXPECT_TRUE(BecomesForeground(main));
+    EXPECT_TRUE(first.LinesWith("identify", mark).empty());
 
     // Minimised, it is restored as well.
-    ASSERT_TRUE(holder.Take());
-    ShowWindow(first.main, SW_MINIMIZE);
-    ASSERT_TRUE(IsIconic(first.main));
+    ASSERT_TRUE(TakeForeground());
+    ShowWindow(main, SW_MINIMIZE);
     EXPECT_EQ(ActivatePrevWnd(L"GlmbxTestInstanceA", L"Instance", 0), 1);
-    EXPECT_TRUE(test::PumpUntil([&] { return !IsIconic(first.main); }, 5000));
-    EXPECT_TRUE(BecomesForeground(first.main));
+    EXPECT_TRUE(test::PumpUntil([&] { return !IsIconic(main); }, 5000));
+    EXPECT_TRUE(BecomesForeground(main));
+
+    // A window that does not answer is restored and activated by the caller.
+    ASSERT_TRUE(TakeForeground());
+    ShowWindow(plain, SW_MINIMIZE);
+    mark = first.Mark();
+    EXPECT_EQ(ActivatePrevWnd(L"GlmbxTestInstanceAPlain", nullptr, 0), 1);
+    EXPECT_TRUE(test::PumpUntil([&] { return !IsIconic(plain); }, 5000));
+    EXPECT_TRUE(BecomesForeground(plain));
+    EXPECT_TRUE(first.LinesWith("activate", mark).empty());
 
     // The title must match too; an unknown class finds nothing.
-    EXPECT_EQ(ActivatePrevWnd(L"GlmbxTestInstanceA", L"Another title", 0), 0);
-    EXPECT_EQ(ActivatePrevWnd(L"GlmbxTestNoSuchClass", nullptr, 0), 0);
-    EXPECT_EQ(ActivatePrevWnd(nullptr, nullptr, 0), 0);
+    EXPECT_EQ(ActivatePrevWnd(L"GlmbxTestInstanceA", L"Another title", 0) + ActivatePrevWnd(nullptr, nullptr, 0) +
+                  ActivatePrevWnd(L"GlmbxTestNoSuchClass", nullptr, 0),
+              0);
 }
 
-TEST(PrevInstance, WindowThatDoesNotAnswerIsRestoredAndActivatedByTheCaller)
+TEST_F(PrevInstance, DialogIsFoundByItsIdentityOnly)
 {
-    EarlierInstance first(L"GlmbxTestInstanceB");
-    ASSERT_TRUE(first.Start());
-    ForegroundHolder holder;
-    ASSERT_TRUE(holder.Take());
-
-    ShowWindow(first.plain, SW_MINIMIZE);
-    ASSERT_TRUE(IsIconic(first.plain));
-    EXPECT_EQ(ActivatePrevWnd(L"GlmbxTestInstanceBPlain", nullptr, 0), 1);
-    EXPECT_TRUE(test::PumpUntil([&] { return !IsIconic(first.plain); }, 5000));
-    EXPECT_TRUE(BecomesForeground(first.plain));
-    EXPECT_TRUE(first.LinesWith("activate").empty());
-}
-
-TEST(PrevInstance, DialogIsFoundByItsIdentityOnly)
-{
-    EarlierInstance first(L"GlmbxTestInstanceC");
-    ASSERT_TRUE(first.Start());
-    ForegroundHolder holder;
-    ASSERT_TRUE(holder.Take());
-
+    Start(L"GlmbxTestInstanceC");
     // Nobody claims 999: the product's own dialogs are asked and say no, the other
     // program's dialog is not touched, nothing comes forward.
     size_t mark = first.Mark();
-    EXPECT_EQ(ActivatePrevDlg(999), 0);
+    EXPECT_EQ(ActivatePrevDlg(999) + ActivatePrevDlg(0), 0);
     EXPECT_TRUE(first.LinesWith("activate", mark).empty());
     EXPECT_EQ(first.LinesWith("identify window=dialog id=999 answer=0", mark).size(), 1u);
     EXPECT_EQ(first.LinesWith("identify window=twin id=999 answer=0", mark).size(), 1u);
-    EXPECT_EQ(GetForegroundWindow(), holder.hwnd);
-    // A dialog without identity is never found, whatever dialogs are open.
-    EXPECT_EQ(ActivatePrevDlg(0), 0);
+    EXPECT_EQ(GetForegroundWindow(), holder);
 
-    mark = first.Mark();
-    EXPECT_EQ(ActivatePrevDlg(141), 1);
-    EXPECT_TRUE(first.WaitForLine("activate window=dialog", nullptr, mark));
-    EXPECT_TRUE(BecomesForeground(first.dialog));
-    EXPECT_EQ(first.LinesWith("identify window=dialog id=141 answer=1", mark).size(), 1u);
-    EXPECT_TRUE(first.LinesWith("activate window=twin", mark).empty());
-    EXPECT_TRUE(first.LinesWith("active window=other", mark).empty());
-
-    // The twin claims the next number.
-    mark = first.Mark();
-    EXPECT_EQ(ActivatePrevDlg(142), 1);
-    EXPECT_TRUE(first.WaitForLine("activate window=twin", nullptr, mark));
-    EXPECT_TRUE(BecomesForeground(first.twin));
-
+    const std::pair<WORD, HWND> claims[] = {{141, dialog}, {142, twin}};
+    for (const auto& claim : claims) {
+        mark = first.Mark();
+        EXPECT_EQ(ActivatePrevDlg(claim.first), 1);
+        EXPECT_TRUE(first.WaitForLine("activate window=" + std::string(claim.second == dialog ? "dialog" : "twin"),
+                                      nullptr, mark));
+        EXPECT_TRUE(BecomesForeground(claim.second)) << claim.first;
+        EXPECT_EQ(first.LinesWith("activate", mark).size(), 1u);
+        EXPECT_TRUE(first.LinesWith("active window=other", mark).empty());
+    }
     // A minimised dialog is restored by the instance before it answers.
-    ShowWindow(first.dialog, SW_MINIMIZE);
-    ASSERT_TRUE(IsIconic(first.dialog));
+    ShowWindow(dialog, SW_MINIMIZE);
     EXPECT_EQ(ActivatePrevDlg(141), 1);
-    EXPECT_FALSE(IsIconic(first.dialog));
-    EXPECT_TRUE(BecomesForeground(first.dialog));
-}
+    EXPECT_FALSE(IsIconic(dialog));
+    EXPECT_TRUE(BecomesForeground(dialog));
 
-TEST(PrevInstance, StartDialogEntryDefersToAnOpenStartDialog)
-{
-    EarlierInstance first(L"GlmbxTestInstanceE");
-    ASSERT_TRUE(first.Start());
-    size_t mark = first.Mark();
+    // The start dialog's entry defers to an open start dialog.
+    ASSERT_TRUE(TakeForeground());
     wchar_t cmdLine[] = L"";
     EXPECT_EQ(DoGlimpsebox(cmdLine, SW_SHOWNORMAL), 0);
-    EXPECT_TRUE(first.WaitForLine("activate window=dialog", nullptr, mark));
-    EXPECT_TRUE(BecomesForeground(first.dialog));
+    EXPECT_TRUE(BecomesForeground(dialog));
 }
 
-TEST(PrevInstance, BroadcastActivationReturnsTheWindowThatTookIt)
+TEST_F(PrevInstance, BroadcastActivationAndClosing)
 {
-    EarlierInstance first(L"GlmbxTestInstanceF");
-    ASSERT_TRUE(first.Start());
-    EXPECT_EQ(ActivatePreviousInstance(141), first.dialog);
-    EXPECT_EQ(ActivatePreviousInstance(142), first.twin);
+    Start(L"GlmbxTestInstanceF");
+    EXPECT_EQ(ActivatePreviousInstance(141), dialog);
+    EXPECT_EQ(ActivatePreviousInstance(142), twin);
     EXPECT_EQ(ActivatePreviousInstance(4242), nullptr);
     EXPECT_TRUE(first.LinesWith("activate window=main").empty());
-}
 
-TEST(PrevInstance, ClosePrevWndEndsTheEarlierInstance)
-{
-    EarlierInstance first(L"GlmbxTestInstanceG");
-    ASSERT_TRUE(first.Start());
-    EXPECT_EQ(ClosePrevWnd(L"GlmbxTestInstanceG", L"Another title", 0), 0);
-    EXPECT_EQ(ClosePrevWnd(L"GlmbxTestInstanceG", L"Instance", 0), 1);
+    EXPECT_EQ(ClosePrevWnd(L"GlmbxTestInstanceF", L"Another title", 0), 0);
+    EXPECT_EQ(ClosePrevWnd(L"GlmbxTestInstanceF", L"Instance", 0), 1);
     EXPECT_TRUE(first.WaitForLine("closed"));
-    EXPECT_TRUE(first.Ended(10000));
-    EXPECT_EQ(ClosePrevWnd(L"GlmbxTestInstanceG", nullptr, 0), 0);
+    EXPECT_TRUE(first.WaitForEnd(10000));
+    EXPECT_EQ(ClosePrevWnd(L"GlmbxTestInstanceF", nullptr, 0), 0);
 }
 
-TEST(PrevInstance, AnsweringSideIgnoresEverythingButItsOwnRequest)
+TEST_F(PrevInstance, AnsweringSideIgnoresEverythingButItsOwnRequest)
 {
-    HWND wnd = CreateWindowExW(0, L"STATIC", L"answer", WS_POPUP | WS_VISIBLE, 0, 0, 20, 20, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(wnd, nullptr);
+    HWND wnd = Popup(L"answer", WS_VISIBLE);
     UINT my = ProductInfo::GetMyMessage();
-    EXPECT_EQ(OnActivatePreviousInstance(141, wnd, my, MyMsgActivate, 142), 0);
-    EXPECT_EQ(OnActivatePreviousInstance(141, wnd, my, MyMsgIdentify, 141), 0);
-    EXPECT_EQ(OnActivatePreviousInstance(141, wnd, WM_USER, MyMsgActivate, 141), 0);
-    EXPECT_EQ(OnActivatePreviousInstance(141, nullptr, my, MyMsgActivate, 141), 0);
-
+    EXPECT_EQ(OnActivatePreviousInstance(141, wnd, my, MyMsgActivate, 142) +
+                  OnActivatePreviousInstance(141, wnd, my, MyMsgIdentify, 141) +
+                  OnActivatePreviousInstance(141, wnd, WM_USER, MyMsgActivate, 141) +
+                  OnActivatePreviousInstance(141, nullptr, my, MyMsgActivate, 141),
+              0);
     ShowWindow(wnd, SW_MINIMIZE);
-    ASSERT_TRUE(IsIconic(wnd));
     EXPECT_EQ(OnActivatePreviousInstance(141, wnd, my, MyMsgActivate, 141), 1);
     EXPECT_FALSE(IsIconic(wnd));
     EXPECT_TRUE(BecomesForeground(wnd));
     DestroyWindow(wnd);
-}
 
-TEST(PrevInstance, ProcessAllMessagesConsumesQuit)
-{
+    // ProcessAllMessages dispatches what is queued and consumes a quit.
     test::PumpPending();
-    HWND wnd = CreateWindowExW(0, L"STATIC", L"pump", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
+    wnd = Popup(L"pump", 0);
     PostMessageW(wnd, WM_NULL, 0, 0);
     EXPECT_EQ(ProcessAllMessages(wnd), 1);
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, wnd, 0, 0, PM_NOREMOVE));
-
     PostQuitMessage(5);
     int code = 0;
     EXPECT_EQ(ProcessAllMessages(nullptr, &code), 0);
