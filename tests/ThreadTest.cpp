@@ -1,30 +1,29 @@
-// Worker threads: ready, done and cancel; waits that keep windows alive; bounds; the idle monitor.
+// Worker threads (ready, done and cancel; waits that keep windows alive; bounds), the idle
+// monitor, events, mutexes and the single-instance marker.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "sys/CSThread.h"
+#include "sys/SyncObjects.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
 
-// One message as the window below received it.
+// One WM_APP message as the window below received it.
 struct Received {
     UINT msg;
     WPARAM wParam;
     bool sent;
-    bool operator==(const Received& other) const
-    {
-        return msg == other.msg && wParam == other.wParam && sent == other.sent;
-    }
+    bool operator==(const Received& o) const { return msg == o.msg && wParam == o.wParam && sent == o.sent; }
 };
 
-// A window of the test's thread that records WM_APP messages (answering each with its
-// number) and sets an event on one of them. One at a time.
+// A window of the test's thread that records WM_APP messages (answering each with its number).
 class AppMessageWindow {
 public:
     AppMessageWindow()
@@ -35,19 +34,20 @@ public:
         wc.lpszClassName = L"GlmbxTestAppMessageWindow";
         RegisterClassW(&wc);
         current = this;
-        hwnd = CreateWindowExW(0, wc.lpszClassName, L"app", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                               nullptr);
+        hwnd = CreateWindowExW(0, wc.lpszClassName, L"app", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     }
     ~AppMessageWindow() { DestroyWindow(hwnd); }
     int Count(UINT msg) const
     {
-        return static_cast<int>(std::count_if(received.begin(), received.end(), [msg](const Received& r) { return r.msg == msg; }));
+        int count = 0;
+        for (const Received& r : received)
+            count += r.msg == msg;
+        return count;
     }
 
     HWND hwnd;
     std::vector<Received> received;
-    UINT signalOn = 0;
-    HANDLE signal = nullptr;
+    HANDLE postedSignal = nullptr;  // set at each posted one
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -55,23 +55,21 @@ private:
         if (msg < WM_APP || msg >= 0xC000)
             return DefWindowProcW(hwnd, msg, wParam, lParam);
         current->received.push_back({msg, wParam, InSendMessage() != FALSE});
-        if (msg == current->signalOn && current->signal)
-            SetEvent(current->signal);
+        if (!current->received.back().sent && current->postedSignal)
+            SetEvent(current->postedSignal);
         return msg;
     }
     static inline AppMessageWindow* current = nullptr;
 };
 
-// A worker whose body is a lambda-like function of the test.
+// A worker whose body is a function of the test.
 class Worker : public CSThreadEx {
 public:
     typedef unsigned long (*Body)(Worker& self, void* context);
     Worker(Body fn, void* ctx) : body(fn), context(ctx) {}
     ~Worker() override { Destroy(100); }
     unsigned long DoThreadEx() override { return body(*this, context); }
-
     HANDLE Handle() const { return thread; }
-    HANDLE DoneEvent() { return done; }
 
 private:
     Body body;
@@ -83,86 +81,87 @@ struct Gate {
     ~Gate() { CloseHandle(open); }
 };
 
+unsigned long UntilOpen(Worker&, void* gate)
+{
+    WaitForSingleObject(static_cast<Gate*>(gate)->open, INFINITE);
+    return 42;
+}
+
+// A bare thread procedure that forgets to set ready (and done).
+unsigned __stdcall SilentWorker(void* gate)
+{
+    WaitForSingleObject(static_cast<Gate*>(gate)->open, INFINITE);
+    return 0;
+}
+
+std::wstring UniqueName(const wchar_t* base)
+{
+    return std::wstring(base) + std::to_wstring(GetCurrentProcessId());
+}
+
+bool Exists(HANDLE opened)
+{
+    if (opened)
+        CloseHandle(opened);
+    return opened != nullptr;
+}
+
 } // namespace
 
-TEST(CSThread, WithoutAThreadEverythingAnswersAtOnce)
+TEST(CSThread, ReadyDoneResultAndStop)
 {
-    CSThreadEx idle;
+    CSThreadEx idle;  // without a thread everything answers at once
     EXPECT_FALSE(idle.IsRunning());
     EXPECT_TRUE(idle.IsReady() && idle.IsDone() && idle.IsCanceled());
     EXPECT_TRUE(idle.WaitForDone(INFINITE) && idle.WaitForThread(INFINITE) && idle.Destroy(INFINITE) && idle.Stop());
-}
 
-TEST(CSThread, ReadyDoneAndResult)
-{
     Gate gate;
-    Worker worker(
-        [](Worker&, void* context) -> unsigned long {
-            WaitForSingleObject(static_cast<Gate*>(context)->open, 10000);
-            return 42;
-        },
-        &gate);
+    Worker worker(UntilOpen, &gate);
     ASSERT_TRUE(worker.Start());
-    // Start returns once the worker has set ready.
-    EXPECT_TRUE(worker.IsRunning() && worker.IsReady());
+    EXPECT_TRUE(worker.IsRunning() && worker.IsReady());  // Start returns once the worker has set ready
     EXPECT_FALSE(worker.IsDone() || worker.IsCanceled() || worker.WaitForDone(0));
-
     SetEvent(gate.open);
-    EXPECT_TRUE(worker.WaitForDone(20));
-    EXPECT_TRUE(worker.IsDone());
-    EXPECT_TRUE(worker.WaitForThread(10000));
+    EXPECT_TRUE(worker.WaitForDone(20) && worker.IsDone() && worker.WaitForThread(10000));
     DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeThread(worker.Handle(), &code));
-    EXPECT_EQ(code, 42u);
+    EXPECT_TRUE(GetExitCodeThread(worker.Handle(), &code) && code == 42u);
     EXPECT_TRUE(worker.Stop());
     EXPECT_FALSE(worker.IsRunning());
-
     // The object can run again; the events start over.
     ResetEvent(gate.open);
     ASSERT_TRUE(worker.Start());
-    EXPECT_FALSE(worker.IsDone());
-    EXPECT_FALSE(worker.Start());  // one thread at a time
+    EXPECT_FALSE(worker.IsDone() || worker.Start());  // one thread at a time
     SetEvent(gate.open);
     EXPECT_TRUE(worker.WaitForDone(20));
-}
 
-TEST(CSThread, StopCancelsAndReturnsWhenTheWorkerIsDone)
-{
+    // Stop cancels and returns once the worker is done, and for one that ends at once.
     std::atomic<bool> sawCancel{false};
-    Worker worker(
-        [](Worker& self, void* context) -> unsigned long {
+    Worker polling(
+        [](Worker& self, void* seen) -> unsigned long {
             while (!self.IsCanceled())
                 Sleep(1);
-            *static_cast<std::atomic<bool>*>(context) = true;
+            *static_cast<std::atomic<bool>*>(seen) = true;
             return 0;
         },
         &sawCancel);
-    ASSERT_TRUE(worker.Start());
-    EXPECT_TRUE(worker.Stop());
-    EXPECT_TRUE(sawCancel);
-    EXPECT_FALSE(worker.IsRunning());
-
-    // A worker that ends at once.
     Worker quick([](Worker&, void*) -> unsigned long { return 0; }, nullptr);
-    ASSERT_TRUE(quick.Start());
-    EXPECT_TRUE(quick.Stop());
-    EXPECT_FALSE(quick.IsRunning());
+    ASSERT_TRUE(polling.Start() && quick.Start());
+    EXPECT_TRUE(polling.Stop() && sawCancel && quick.Stop());
+    EXPECT_FALSE(polling.IsRunning() || quick.IsRunning());
 }
 
-TEST(CSThread, WaitKeepsTheCallersWindowsAlive)
+TEST(CSThread, WaitKeepsTheCallersWindowsAliveAndPostsAQuitAgain)
 {
     AppMessageWindow window;
     Gate posted;
-    window.signalOn = WM_APP + 2;
-    window.signal = posted.open;
+    window.postedSignal = posted.open;
     struct Context {
         HWND hwnd;
+        DWORD owner;
         HANDLE posted;
         DWORD_PTR sentAnswer = 0;
         bool sendWorked = false;
         bool postSeen = false;
-    } context{window.hwnd, posted.open};
-
+    } context{window.hwnd, GetCurrentThreadId(), posted.open};
     // The worker needs the waiting thread twice: to answer a sent message, and to dispatch a
     // posted one before it goes on. Without a live message loop it would never finish.
     Worker worker(
@@ -170,71 +169,29 @@ TEST(CSThread, WaitKeepsTheCallersWindowsAlive)
             auto* c = static_cast<Context*>(p);
             c->sendWorked = SendMessageTimeoutW(c->hwnd, WM_APP + 1, 7, 0, SMTO_NORMAL, 10000, &c->sentAnswer) != 0;
             PostMessageW(c->hwnd, WM_APP + 2, 8, 0);
+            PostThreadMessageW(c->owner, WM_QUIT, 7, 0);
             c->postSeen = WaitForSingleObject(c->posted, 10000) == WAIT_OBJECT_0;
             return 0;
         },
         &context);
     ASSERT_TRUE(worker.Start());
-    // A short time-out only spaces the pumps: the wait lasts until done.
-    EXPECT_TRUE(worker.WaitForDone(5));
-    EXPECT_TRUE(context.sendWorked);
-    EXPECT_EQ(context.sentAnswer, static_cast<DWORD_PTR>(WM_APP + 1));
-    EXPECT_TRUE(context.postSeen);
-    std::vector<Received> expected = {{WM_APP + 1, 7, true}, {WM_APP + 2, 8, false}};
-    EXPECT_EQ(window.received, expected);
-}
-
-TEST(CSThread, QuitMetDuringAWaitIsPostedAgain)
-{
-    AppMessageWindow window;
-    struct Context {
-        DWORD owner;
-        HWND hwnd;
-    } context{GetCurrentThreadId(), window.hwnd};
-    Worker worker(
-        [](Worker&, void* p) -> unsigned long {
-            auto* c = static_cast<Context*>(p);
-            PostThreadMessageW(c->owner, WM_QUIT, 7, 0);
-            // Answered only while the owner pumps, which takes the quit as well.
-            DWORD_PTR answer = 0;
-            SendMessageTimeoutW(c->hwnd, WM_APP + 3, 0, 0, SMTO_NORMAL, 10000, &answer);
-            return 0;
-        },
-        &context);
-    ASSERT_TRUE(worker.Start());
-    EXPECT_TRUE(worker.WaitForDone(50));
-    EXPECT_EQ(window.Count(WM_APP + 3), 1);
-    MSG msg;
+    EXPECT_TRUE(worker.WaitForDone(5));  // a short time-out only spaces the pumps: the wait lasts until done
+    EXPECT_TRUE(context.sendWorked && context.postSeen);
+    EXPECT_EQ(context.sentAnswer, DWORD_PTR(WM_APP + 1));
+    EXPECT_EQ(window.received, (std::vector<Received>{{WM_APP + 1, 7, true}, {WM_APP + 2, 8, false}}));
+    MSG msg;  // the quit that the wait met is there again for the caller's own loop
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
 }
 
-namespace {
-
-// A bare thread procedure that forgets to set ready (and done).
-unsigned __stdcall SilentWorker(void* context)
-{
-    WaitForSingleObject(static_cast<Gate*>(context)->open, INFINITE);
-    return 0;
-}
-
-unsigned long Stubborn(Worker&, void* context)
-{
-    WaitForSingleObject(static_cast<Gate*>(context)->open, INFINITE);
-    return 0;
-}
-
-} // namespace
-
 TEST(CSThread, GivingUpOnWorkersThatIgnoreCancelOrNeverSetReady)
 {
     Gate release;
-    Worker stubborn(Stubborn, &release);
+    Worker stubborn(UntilOpen, &release);
     stubborn.SetGiveUpTime(200);
     ASSERT_TRUE(stubborn.Start());
-    EXPECT_FALSE(stubborn.Destroy(50));
+    EXPECT_FALSE(stubborn.Destroy(50) || stubborn.Destroy(0));
     EXPECT_TRUE(stubborn.IsRunning() && stubborn.IsCanceled());  // still known, so it can be waited for again
-    EXPECT_FALSE(stubborn.Destroy(0));
     SetEvent(release.open);
     stubborn.SetGiveUpTime(CSThread::DefaultGiveUpMs);
     EXPECT_TRUE(stubborn.Destroy(50));
@@ -242,11 +199,10 @@ TEST(CSThread, GivingUpOnWorkersThatIgnoreCancelOrNeverSetReady)
 
     // The destructor ends a worker that never finishes: it cannot run on into the freed object.
     Gate never;
-    auto* endless = new Worker(Stubborn, &never);
+    auto* endless = new Worker(UntilOpen, &never);
     endless->SetGiveUpTime(200);
     ASSERT_TRUE(endless->Start());
     HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, endless->GetThreadId());
-    ASSERT_NE(thread, nullptr);
     delete endless;
     EXPECT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
     CloseHandle(thread);
@@ -256,13 +212,11 @@ TEST(CSThread, GivingUpOnWorkersThatIgnoreCancelOrNeverSetReady)
     CSThread silent;
     silent.SetGiveUpTime(200);
     ASSERT_TRUE(silent.Create(SilentWorker, &release, THREAD_PRIORITY_BELOW_NORMAL));
-    EXPECT_TRUE(silent.IsRunning());
-    EXPECT_FALSE(silent.IsReady());
+    EXPECT_TRUE(silent.IsRunning() && !silent.IsReady());
     SetEvent(release.open);
     silent.SetGiveUpTime(CSThread::DefaultGiveUpMs);
     EXPECT_TRUE(silent.Destroy(50));
-    EXPECT_FALSE(silent.IsRunning());
-    EXPECT_FALSE(silent.Create(nullptr, nullptr, 0));
+    EXPECT_FALSE(silent.IsRunning() || silent.Create(nullptr, nullptr, 0));
 }
 
 TEST(IdleMon, TellsTheWindowOnceWhenIdleAndAgainOnlyWhenReArmed)
@@ -274,10 +228,8 @@ TEST(IdleMon, TellsTheWindowOnceWhenIdleAndAgainOnlyWhenReArmed)
     ASSERT_TRUE(monitor.Start());
     ASSERT_TRUE(test::PumpUntil([&] { return window.Count(idleMessage) == 1; }, 10000));
     EXPECT_FALSE(monitor.IsArmed());
-
-    // Resumed from the handler of its own message: stays quiet.
     monitor.Suspend(0);
-    monitor.Resume(idleMessage);
+    monitor.Resume(idleMessage);  // from the handler of its own message: stays quiet
     EXPECT_FALSE(monitor.IsArmed());
 
     // Nested suspends: only the last resume re-arms.
@@ -297,7 +249,76 @@ TEST(IdleMon, TellsTheWindowOnceWhenIdleAndAgainOnlyWhenReArmed)
     monitor.Suspend(0);
     EXPECT_FALSE(monitor.IsArmed());
     monitor.Resume(0);
-    EXPECT_TRUE(monitor.IsArmed() || window.Count(idleMessage) == 3);
     ASSERT_TRUE(test::PumpUntil([&] { return window.Count(idleMessage) == 3; }, 10000));
     EXPECT_TRUE(monitor.Stop());
+}
+
+TEST(EventSimple, NamedEventIsSharedAndRemembersWhetherItExisted)
+{
+    std::wstring name = UniqueName(L"GlmbxTestEvent");
+    EventSimple first(name.c_str(), TRUE, FALSE), second(name.c_str(), TRUE, FALSE), plain;
+    ASSERT_TRUE(first.IsReady() && second.IsReady());
+    EXPECT_TRUE(!first.IsAreadyExists() && second.IsAreadyExists());
+    EXPECT_FALSE(second.WaitSignalled(0));
+    first.Set(TRUE);
+    EXPECT_TRUE(second.WaitSignalled(0) && second.WaitSignalled(0));  // manual reset: stays signalled
+    first.Set(FALSE);
+    EXPECT_FALSE(second.WaitSignalled(0));
+    first.Set();
+    second.Clear();
+    EXPECT_FALSE(first.WaitSignalled(0));
+    // Open replaces what the object held: now an unnamed auto-reset event, signalled.
+    EXPECT_TRUE(first.Open(nullptr, FALSE, TRUE) && !first.IsAreadyExists());
+    second.Set(TRUE);
+    EXPECT_TRUE(first.WaitSignalled(0) && !first.WaitSignalled(0));
+    // The default: unnamed, auto-reset, not signalled.
+    EXPECT_FALSE(plain.WaitSignalled(0));
+    EXPECT_TRUE(plain.Set() && plain.WaitSignalled(0) && !plain.WaitSignalled(0));
+    plain.Close();
+    EXPECT_FALSE(plain.IsReady());
+
+    // A name of another kind of object cannot be an event; nor can a name in no namespace.
+    std::wstring taken = UniqueName(L"GlmbxTestTaken");
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, taken.c_str());
+    EventSimple clash(taken.c_str(), TRUE, TRUE), badPath(L"No\\Such\\Namespace\\Event", TRUE, TRUE);
+    EXPECT_FALSE(clash.IsReady() || clash.IsAreadyExists() || clash.WaitSignalled(INFINITE) || clash.Set() ||
+                 clash.Clear() || badPath.IsReady() || badPath.WaitSignalled(0));
+    CloseHandle(mutex);
+}
+
+TEST(MyMutex, LocalNameIsSharedAndAnAbandonedMutexIsNeitherObtainedNorKept)
+{
+    std::wstring name = UniqueName(L"GlmbxTestMutex");
+    MyMutex first(FALSE, name.c_str()), second(FALSE, name.c_str()), global(TRUE, name.c_str());
+    EXPECT_TRUE(Exists(OpenMutexW(SYNCHRONIZE, FALSE, (L"Local\\" + name).c_str())));
+    EXPECT_TRUE(Exists(OpenMutexW(SYNCHRONIZE, FALSE, (L"Global\\" + name).c_str())));
+    ASSERT_TRUE(first.Wait(0));
+    // Another thread meets the same mutex through the second object.
+    bool gotWhileHeld = true, gotAfter = false;
+    std::thread([&] { gotWhileHeld = second.Wait(0); }).join();
+    EXPECT_TRUE(first.Release() && !gotWhileHeld);
+    std::thread([&] { gotAfter = second.Wait(1000) && second.Release(); }).join();
+    EXPECT_TRUE(gotAfter);
+
+    MyMutex mutex(FALSE, UniqueName(L"GlmbxTestAbandoned").c_str());
+    std::thread([&] { mutex.Wait(0); }).join();  // the thread ends while it owns the mutex
+    EXPECT_FALSE(mutex.Wait(1000) || mutex.Release());  // abandoned: not obtained, so not held here
+    bool obtained = false;
+    std::thread([&] { obtained = mutex.Wait(0) && mutex.Release(); }).join();
+    EXPECT_TRUE(obtained);
+}
+
+TEST(SingleInstanceXP, FirstObjectHoldsTheMarkerForItsLife)
+{
+    std::wstring app = UniqueName(L"GlmbxTestApp");
+    {
+        SingleInstanceXP first, second, other;
+        EXPECT_TRUE(first.IsFirstInstance(FALSE, app.c_str()) && first.IsFirstInstance(FALSE, app.c_str()));
+        EXPECT_FALSE(second.IsFirstInstance(FALSE, app.c_str()));
+        // The marker is the named event, visible to every process of the session.
+        EXPECT_TRUE(Exists(OpenEventW(SYNCHRONIZE, FALSE, (L"Local\\Corvantrix_App_" + app).c_str())));
+        EXPECT_TRUE(other.IsFirstInstance(FALSE, (app + L"Other").c_str()));  // another name, another program
+    }
+    SingleInstanceXP later;
+    EXPECT_TRUE(later.IsFirstInstance(FALSE, app.c_str()));
 }
