@@ -4,9 +4,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "sys/CSThread.h"
@@ -15,15 +18,8 @@
 
 namespace {
 
-// One WM_APP message as the window below received it.
-struct Received {
-    UINT msg;
-    WPARAM wParam;
-    bool sent;
-    bool operator==(const Received& o) const { return msg == o.msg && wParam == o.wParam && sent == o.sent; }
-};
-
-// A window of the test's thread that records WM_APP messages (answering each with its number).
+// A window of the test's thread that records WM_APP messages (message, wParam, whether sent),
+// answers each with its number and sets postedSignal at each posted one. One at a time.
 class AppMessageWindow {
 public:
     AppMessageWindow()
@@ -39,59 +35,48 @@ public:
     ~AppMessageWindow() { DestroyWindow(hwnd); }
     int Count(UINT msg) const
     {
-        int count = 0;
-        for (const Received& r : received)
-            count += r.msg == msg;
-        return count;
+        return int(std::count_if(received.begin(), received.end(), [msg](const auto& r) { return std::get<0>(r) == msg; }));
     }
 
     HWND hwnd;
-    std::vector<Received> received;
-    HANDLE postedSignal = nullptr;  // set at each posted one
+    std::vector<std::tuple<UINT, WPARAM, bool>> received;
+    HANDLE postedSignal = nullptr;
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
         if (msg < WM_APP || msg >= 0xC000)
             return DefWindowProcW(hwnd, msg, wParam, lParam);
-        current->received.push_back({msg, wParam, InSendMessage() != FALSE});
-        if (!current->received.back().sent && current->postedSignal)
+        current->received.emplace_back(msg, wParam, InSendMessage() != FALSE);
+        if (!InSendMessage() && current->postedSignal)
             SetEvent(current->postedSignal);
         return msg;
     }
     static inline AppMessageWindow* current = nullptr;
 };
 
-// A worker whose body is a function of the test.
+// A worker whose work is a function of the test.
 class Worker : public CSThreadEx {
 public:
-    typedef unsigned long (*Body)(Worker& self, void* context);
-    Worker(Body fn, void* ctx) : body(fn), context(ctx) {}
+    explicit Worker(std::function<unsigned long(Worker&)> work) : body(std::move(work)) {}
     ~Worker() override { Destroy(100); }
-    unsigned long DoThreadEx() override { return body(*this, context); }
+    unsigned long DoThreadEx() override { return body(*this); }
     HANDLE Handle() const { return thread; }
 
 private:
-    Body body;
-    void* context;
+    std::function<unsigned long(Worker&)> body;
 };
 
 struct Gate {
     HANDLE open = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ~Gate() { CloseHandle(open); }
+    unsigned long operator()(Worker&) const { return WaitForSingleObject(open, INFINITE) == WAIT_OBJECT_0 ? 42 : 0; }
 };
-
-unsigned long UntilOpen(Worker&, void* gate)
-{
-    WaitForSingleObject(static_cast<Gate*>(gate)->open, INFINITE);
-    return 42;
-}
 
 // A bare thread procedure that forgets to set ready (and done).
 unsigned __stdcall SilentWorker(void* gate)
 {
-    WaitForSingleObject(static_cast<Gate*>(gate)->open, INFINITE);
-    return 0;
+    return WaitForSingleObject(static_cast<Gate*>(gate)->open, INFINITE);
 }
 
 std::wstring UniqueName(const wchar_t* base)
@@ -116,7 +101,7 @@ TEST(CSThread, ReadyDoneResultAndStop)
     EXPECT_TRUE(idle.WaitForDone(INFINITE) && idle.WaitForThread(INFINITE) && idle.Destroy(INFINITE) && idle.Stop());
 
     Gate gate;
-    Worker worker(UntilOpen, &gate);
+    Worker worker(std::ref(gate));
     ASSERT_TRUE(worker.Start());
     EXPECT_TRUE(worker.IsRunning() && worker.IsReady());  // Start returns once the worker has set ready
     EXPECT_FALSE(worker.IsDone() || worker.IsCanceled() || worker.WaitForDone(0));
@@ -124,10 +109,8 @@ TEST(CSThread, ReadyDoneResultAndStop)
     EXPECT_TRUE(worker.WaitForDone(20) && worker.IsDone() && worker.WaitForThread(10000));
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeThread(worker.Handle(), &code) && code == 42u);
-    EXPECT_TRUE(worker.Stop());
-    EXPECT_FALSE(worker.IsRunning());
-    // The object can run again; the events start over.
-    ResetEvent(gate.open);
+    EXPECT_TRUE(worker.Stop() && !worker.IsRunning());
+    ResetEvent(gate.open);  // the object can run again; the events start over
     ASSERT_TRUE(worker.Start());
     EXPECT_FALSE(worker.IsDone() || worker.Start());  // one thread at a time
     SetEvent(gate.open);
@@ -135,15 +118,13 @@ TEST(CSThread, ReadyDoneResultAndStop)
 
     // Stop cancels and returns once the worker is done, and for one that ends at once.
     std::atomic<bool> sawCancel{false};
-    Worker polling(
-        [](Worker& self, void* seen) -> unsigned long {
-            while (!self.IsCanceled())
-                Sleep(1);
-            *static_cast<std::atomic<bool>*>(seen) = true;
-            return 0;
-        },
-        &sawCancel);
-    Worker quick([](Worker&, void*) -> unsigned long { return 0; }, nullptr);
+    Worker polling([&](Worker& self) {
+        while (!self.IsCanceled())
+            Sleep(1);
+        sawCancel = true;
+        return 0ul;
+    });
+    Worker quick([](Worker&) { return 0ul; });
     ASSERT_TRUE(polling.Start() && quick.Start());
     EXPECT_TRUE(polling.Stop() && sawCancel && quick.Stop());
     EXPECT_FALSE(polling.IsRunning() || quick.IsRunning());
@@ -154,31 +135,22 @@ TEST(CSThread, WaitKeepsTheCallersWindowsAliveAndPostsAQuitAgain)
     AppMessageWindow window;
     Gate posted;
     window.postedSignal = posted.open;
-    struct Context {
-        HWND hwnd;
-        DWORD owner;
-        HANDLE posted;
-        DWORD_PTR sentAnswer = 0;
-        bool sendWorked = false;
-        bool postSeen = false;
-    } context{window.hwnd, GetCurrentThreadId(), posted.open};
+    DWORD owner = GetCurrentThreadId();
+    DWORD_PTR sentAnswer = 0;
+    bool sendWorked = false, postSeen = false;
     // The worker needs the waiting thread twice: to answer a sent message, and to dispatch a
     // posted one before it goes on. Without a live message loop it would never finish.
-    Worker worker(
-        [](Worker&, void* p) -> unsigned long {
-            auto* c = static_cast<Context*>(p);
-            c->sendWorked = SendMessageTimeoutW(c->hwnd, WM_APP + 1, 7, 0, SMTO_NORMAL, 10000, &c->sentAnswer) != 0;
-            PostMessageW(c->hwnd, WM_APP + 2, 8, 0);
-            PostThreadMessageW(c->owner, WM_QUIT, 7, 0);
-            c->postSeen = WaitForSingleObject(c->posted, 10000) == WAIT_OBJECT_0;
-            return 0;
-        },
-        &context);
+    Worker worker([&](Worker&) {
+        sendWorked = SendMessageTimeoutW(window.hwnd, WM_APP + 1, 7, 0, SMTO_NORMAL, 10000, &sentAnswer) != 0;
+        PostMessageW(window.hwnd, WM_APP + 2, 8, 0);
+        PostThreadMessageW(owner, WM_QUIT, 7, 0);
+        postSeen = WaitForSingleObject(posted.open, 10000) == WAIT_OBJECT_0;
+        return 0ul;
+    });
     ASSERT_TRUE(worker.Start());
     EXPECT_TRUE(worker.WaitForDone(5));  // a short time-out only spaces the pumps: the wait lasts until done
-    EXPECT_TRUE(context.sendWorked && context.postSeen);
-    EXPECT_EQ(context.sentAnswer, DWORD_PTR(WM_APP + 1));
-    EXPECT_EQ(window.received, (std::vector<Received>{{WM_APP + 1, 7, true}, {WM_APP + 2, 8, false}}));
+    EXPECT_TRUE(sendWorked && postSeen && sentAnswer == WM_APP + 1);
+    EXPECT_EQ(window.received, (decltype(window.received){{WM_APP + 1, 7, true}, {WM_APP + 2, 8, false}}));
     MSG msg;  // the quit that the wait met is there again for the caller's own loop
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
@@ -186,20 +158,18 @@ TEST(CSThread, WaitKeepsTheCallersWindowsAliveAndPostsAQuitAgain)
 
 TEST(CSThread, GivingUpOnWorkersThatIgnoreCancelOrNeverSetReady)
 {
-    Gate release;
-    Worker stubborn(UntilOpen, &release);
+    Gate release, never;
+    Worker stubborn(std::ref(release));
     stubborn.SetGiveUpTime(200);
     ASSERT_TRUE(stubborn.Start());
     EXPECT_FALSE(stubborn.Destroy(50) || stubborn.Destroy(0));
     EXPECT_TRUE(stubborn.IsRunning() && stubborn.IsCanceled());  // still known, so it can be waited for again
     SetEvent(release.open);
     stubborn.SetGiveUpTime(CSThread::DefaultGiveUpMs);
-    EXPECT_TRUE(stubborn.Destroy(50));
-    EXPECT_FALSE(stubborn.IsRunning());
+    EXPECT_TRUE(stubborn.Destroy(50) && !stubborn.IsRunning());
 
     // The destructor ends a worker that never finishes: it cannot run on into the freed object.
-    Gate never;
-    auto* endless = new Worker(UntilOpen, &never);
+    auto* endless = new Worker(std::ref(never));
     endless->SetGiveUpTime(200);
     ASSERT_TRUE(endless->Start());
     HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, endless->GetThreadId());
@@ -230,8 +200,6 @@ TEST(IdleMon, TellsTheWindowOnceWhenIdleAndAgainOnlyWhenReArmed)
     EXPECT_FALSE(monitor.IsArmed());
     monitor.Suspend(0);
     monitor.Resume(idleMessage);  // from the handler of its own message: stays quiet
-    EXPECT_FALSE(monitor.IsArmed());
-
     // Nested suspends: only the last resume re-arms.
     monitor.Suspend(0);
     monitor.Suspend(0);
@@ -240,9 +208,7 @@ TEST(IdleMon, TellsTheWindowOnceWhenIdleAndAgainOnlyWhenReArmed)
     test::PumpUntil([] { return false; }, 300);
     EXPECT_EQ(window.Count(idleMessage), 1);
     monitor.Resume(0);
-    EXPECT_TRUE(monitor.IsArmed() || window.Count(idleMessage) == 2);
     ASSERT_TRUE(test::PumpUntil([&] { return window.Count(idleMessage) == 2; }, 10000));
-
     // More resumes than suspends do not hold it off later.
     monitor.Resume(0);
     monitor.Resume(0);
@@ -259,53 +225,45 @@ TEST(EventSimple, NamedEventIsSharedAndRemembersWhetherItExisted)
     EventSimple first(name.c_str(), TRUE, FALSE), second(name.c_str(), TRUE, FALSE), plain;
     ASSERT_TRUE(first.IsReady() && second.IsReady());
     EXPECT_TRUE(!first.IsAreadyExists() && second.IsAreadyExists());
-    EXPECT_FALSE(second.WaitSignalled(0));
     first.Set(TRUE);
-    EXPECT_TRUE(second.WaitSignalled(0) && second.WaitSignalled(0));  // manual reset: stays signalled
+    EXPECT_TRUE(second.WaitSignalled(0) && second.WaitSignalled(0));  // one event, manual reset
     first.Set(FALSE);
     EXPECT_FALSE(second.WaitSignalled(0));
     first.Set();
     second.Clear();
     EXPECT_FALSE(first.WaitSignalled(0));
     // Open replaces what the object held: now an unnamed auto-reset event, signalled.
-    EXPECT_TRUE(first.Open(nullptr, FALSE, TRUE) && !first.IsAreadyExists());
-    second.Set(TRUE);
-    EXPECT_TRUE(first.WaitSignalled(0) && !first.WaitSignalled(0));
-    // The default: unnamed, auto-reset, not signalled.
-    EXPECT_FALSE(plain.WaitSignalled(0));
+    EXPECT_TRUE(first.Open(nullptr, FALSE, TRUE) && !first.IsAreadyExists() && first.WaitSignalled(0));
+    EXPECT_FALSE(first.WaitSignalled(0) || plain.WaitSignalled(0));  // the default: auto-reset, not signalled
     EXPECT_TRUE(plain.Set() && plain.WaitSignalled(0) && !plain.WaitSignalled(0));
     plain.Close();
     EXPECT_FALSE(plain.IsReady());
-
     // A name of another kind of object cannot be an event; nor can a name in no namespace.
-    std::wstring taken = UniqueName(L"GlmbxTestTaken");
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, taken.c_str());
-    EventSimple clash(taken.c_str(), TRUE, TRUE), badPath(L"No\\Such\\Namespace\\Event", TRUE, TRUE);
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, UniqueName(L"GlmbxTestTaken").c_str());
+    EventSimple clash(UniqueName(L"GlmbxTestTaken").c_str(), TRUE, TRUE), badPath(L"No\\Such\\Event", TRUE, TRUE);
     EXPECT_FALSE(clash.IsReady() || clash.IsAreadyExists() || clash.WaitSignalled(INFINITE) || clash.Set() ||
                  clash.Clear() || badPath.IsReady() || badPath.WaitSignalled(0));
     CloseHandle(mutex);
 }
 
-TEST(MyMutex, LocalNameIsSharedAndAnAbandonedMutexIsNeitherObtainedNorKept)
+TEST(MyMutex, OfThisLogOnUnlessAskedSharedByNameAndNeverTakenAbandoned)
 {
     std::wstring name = UniqueName(L"GlmbxTestMutex");
-    MyMutex first(FALSE, name.c_str()), second(FALSE, name.c_str()), global(TRUE, name.c_str());
-    EXPECT_TRUE(Exists(OpenMutexW(SYNCHRONIZE, FALSE, (L"Local\\" + name).c_str())));
-    EXPECT_TRUE(Exists(OpenMutexW(SYNCHRONIZE, FALSE, (L"Global\\" + name).c_str())));
-    ASSERT_TRUE(first.Wait(0));
-    // Another thread meets the same mutex through the second object.
-    bool gotWhileHeld = true, gotAfter = false;
-    std::thread([&] { gotWhileHeld = second.Wait(0); }).join();
-    EXPECT_TRUE(first.Release() && !gotWhileHeld);
-    std::thread([&] { gotAfter = second.Wait(1000) && second.Release(); }).join();
+    MyMutex local(FALSE, name.c_str()), sameName(FALSE, name.c_str());
+    EXPECT_TRUE(Exists(OpenMutexW(SYNCHRONIZE, FALSE, (L"Local\\" + name).c_str())) &&
+                !Exists(OpenMutexW(SYNCHRONIZE, FALSE, (L"Global\\" + name).c_str())));
+    MyMutex global(TRUE, (name + L"G").c_str());
+    EXPECT_TRUE(Exists(OpenMutexW(SYNCHRONIZE, FALSE, (L"Global\\" + name + L"G").c_str())));
+    ASSERT_TRUE(local.Wait(0));
+    bool gotWhileHeld = true, gotAfter = false, abandonedTaken = false;
+    std::thread([&] { gotWhileHeld = sameName.Wait(0); }).join();
+    EXPECT_TRUE(local.Release() && !gotWhileHeld);
+    std::thread([&] { gotAfter = sameName.Wait(1000) && sameName.Release(); }).join();
     EXPECT_TRUE(gotAfter);
-
-    MyMutex mutex(FALSE, UniqueName(L"GlmbxTestAbandoned").c_str());
-    std::thread([&] { mutex.Wait(0); }).join();  // the thread ends while it owns the mutex
-    EXPECT_FALSE(mutex.Wait(1000) || mutex.Release());  // abandoned: not obtained, so not held here
-    bool obtained = false;
-    std::thread([&] { obtained = mutex.Wait(0) && mutex.Release(); }).join();
-    EXPECT_TRUE(obtained);
+    std::thread([&] { global.Wait(0); }).join();  // the thread ends while it owns the mutex
+    EXPECT_FALSE(global.Wait(1000) || global.Release());  // abandoned: not obtained, so not held here
+    std::thread([&] { abandonedTaken = global.Wait(0) && global.Release(); }).join();
+    EXPECT_TRUE(abandonedTaken);
 }
 
 TEST(SingleInstanceXP, FirstObjectHoldsTheMarkerForItsLife)

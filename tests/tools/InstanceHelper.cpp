@@ -5,14 +5,13 @@
 //   dialog a dialog that claims identity 141 and answers its activation; twin the same for 142
 //   other  another program's dialog, and plain (class NAME + "Plain", title "Plain") a window:
 //          both know nothing of "CorvantrixMessage"
-// Log lines: "ready pid=<pid> main=<hex> dialog=<hex> twin=<hex> other=<hex> plain=<hex>",
-// "identify window=<name> id=<n> answer=<0|1>" (sub-code 121), "activate window=<name>"
-// (sub-code 3 taken), "active window=<name>" (WM_ACTIVATE), "closed" (main closed: the end).
+// Log lines: "ready pid=<pid> main=<hex> dialog=<hex> twin=<hex> plain=<hex>", "identify
+// window=<name> id=<n> answer=<0|1>" (sub-code 121), "activate window=<name>" (sub-code 3
+// taken), "closed" (main closed: the end).
 #include <windows.h>
 
 #include <cwchar>
 #include <string>
-#include <utility>
 
 #include "product/ProductInfo.h"
 #include "sys/PrevInstance.h"
@@ -24,24 +23,11 @@ HWND mainWnd, dialogWnd, twinWnd, otherWnd, plainWnd;
 
 std::string NameOf(HWND hwnd)
 {
-    const std::pair<HWND, const char*> names[] = {
-        {mainWnd, "main"}, {dialogWnd, "dialog"}, {twinWnd, "twin"}, {otherWnd, "other"}, {plainWnd, "plain"}};
-    for (const auto& name : names) {
-        if (name.first == hwnd)
-            return name.second;
-    }
-    return "unknown";
-}
-
-void LogActive(HWND hwnd, UINT msg, WPARAM wParam)
-{
-    if (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)
-        Log("active window=" + NameOf(hwnd));
+    return hwnd == mainWnd ? "main" : hwnd == dialogWnd ? "dialog" : hwnd == twinWnd ? "twin" : "unknown";
 }
 
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    LogActive(hwnd, msg, wParam);
     if (OnActivatePreviousInstance(0, hwnd, msg, wParam, lParam)) {
         Log("activate window=main");
         return 1;
@@ -54,12 +40,6 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    LogActive(hwnd, msg, wParam);
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
 // A dialog of this product: claims its identity (lParam at creation) and comes forward.
 INT_PTR CALLBACK OwnDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -67,7 +47,6 @@ INT_PTR CALLBACK OwnDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, lParam);
         return TRUE;
     }
-    LogActive(hwnd, msg, wParam);
     WORD own = static_cast<WORD>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     LRESULT answer = 0;
     if (msg == ProductInfo::GetMyMessage() && wParam == MyMsgIdentify) {
@@ -84,9 +63,8 @@ INT_PTR CALLBACK OwnDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 // Another program's dialog.
-INT_PTR CALLBACK OtherDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK OtherDialogProc(HWND, UINT msg, WPARAM, LPARAM)
 {
-    LogActive(hwnd, msg, wParam);
     return msg == WM_INITDIALOG;
 }
 
@@ -128,14 +106,14 @@ int wmain(int argc, wchar_t** argv)
         return 2;
 
     mainWnd = Window(className, L"Instance", MainProc, 20);
-    plainWnd = Window(className + L"Plain", L"Plain", PlainProc, 240);
+    plainWnd = Window(className + L"Plain", L"Plain", DefWindowProcW, 240);
     dialogWnd = Dialog(20, OwnDialogProc, 141);
     twinWnd = Dialog(160, OwnDialogProc, 142);
     otherWnd = Dialog(300, OtherDialogProc, 0);
     if (!mainWnd || !plainWnd || !dialogWnd || !twinWnd || !otherWnd)
         return 3;
     Log("ready pid=" + std::to_string(GetCurrentProcessId()) + " main=" + Hex(mainWnd) + " dialog=" + Hex(dialogWnd) +
-        " twin=" + Hex(twinWnd) + " other=" + Hex(otherWnd) + " plain=" + Hex(plainWnd));
+        " twin=" + Hex(twinWnd) + " plain=" + Hex(plainWnd));
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
