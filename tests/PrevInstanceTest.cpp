@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "app/Entry.h"
-#include "product/ProductInfo.h"
 #include "sys/PrevInstance.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/StandinProcess.h"
@@ -140,32 +139,17 @@ TEST_F(PrevInstance, BroadcastActivationAndClosing)
     EXPECT_EQ(ClosePrevWnd(L"GlmbxTestInstanceF", nullptr, 0), 0);
 }
 
-TEST_F(PrevInstance, AnsweringSideIgnoresEverythingButItsOwnRequest)
+TEST_F(PrevInstance, ProcessAllMessagesDispatchesAWindowsMessagesAndConsumesAQuit)
 {
-    HWND wnd = Popup(L"answer", WS_VISIBLE);
-    UINT my = ProductInfo::GetMyMessage();
-    EXPECT_EQ(OnActivatePreviousInstance(141, wnd, my, MyMsgActivate, 142) +
-                  OnActivatePreviousInstance(141, wnd, my, MyMsgIdentify, 141) +
-                  OnActivatePreviousInstance(141, wnd, WM_USER, MyMsgActivate, 141) +
-                  OnActivatePreviousInstance(141, nullptr, my, MyMsgActivate, 141),
-              0);
-    ShowWindow(wnd, SW_MINIMIZE);
-    EXPECT_EQ(OnActivatePreviousInstance(141, wnd, my, MyMsgActivate, 141), 1);
-    EXPECT_FALSE(IsIconic(wnd));
-    EXPECT_TRUE(BecomesForeground(wnd));
-    DestroyWindow(wnd);
-
-    // ProcessAllMessages dispatches what is queued and consumes a quit.
     test::PumpPending();
-    wnd = Popup(L"pump", 0);
+    HWND wnd = Popup(L"pump", 0);
+    MSG msg;
     PostMessageW(wnd, WM_NULL, 0, 0);
     EXPECT_EQ(ProcessAllMessages(wnd), 1);
-    MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, wnd, 0, 0, PM_NOREMOVE));
     PostQuitMessage(5);
     int code = 0;
-    EXPECT_EQ(ProcessAllMessages(nullptr, &code), 0);
-    EXPECT_EQ(code, 5);
+    EXPECT_TRUE(ProcessAllMessages(nullptr, &code) == 0 && code == 5);
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
     DestroyWindow(wnd);
 }

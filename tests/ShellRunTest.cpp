@@ -71,28 +71,6 @@ protected:
 };
 using Shortcuts = ShellRun;
 
-// Makes a folder the current one for the life of the object.
-class CurrentFolder {
-public:
-    explicit CurrentFolder(const std::wstring& folder)
-    {
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        SetCurrentDirectoryW(folder.c_str());
-    }
-    ~CurrentFolder() { SetCurrentDirectoryW(previous); }
-    CurrentFolder(const CurrentFolder&) = delete;
-    CurrentFolder& operator=(const CurrentFolder&) = delete;
-
-private:
-    wchar_t previous[MAX_PATH];
-};
-
-std::wstring TargetOf(const std::wstring& link)
-{
-    wchar_t path[MAX_PATH];
-    return GetShortcutTargetPath(path, link.c_str()) ? path : L"<none>";
-}
-
 } // namespace
 
 TEST_F(Shortcuts, CreatedLinkLeadsToItsTargetWithArguments)
@@ -101,7 +79,8 @@ TEST_F(Shortcuts, CreatedLinkLeadsToItsTargetWithArguments)
     ASSERT_TRUE(CreateLink(target.c_str(), link.c_str(), L"--first \"two words\"") &&
                 CreateLink(target.c_str(), plain.c_str()));
     EXPECT_TRUE(GetAttributesOf(link.c_str()) & SFGAO_LINK);
-    EXPECT_TRUE(IsSamePath(TargetOf(link).c_str(), target.c_str())) << ToUtf8(TargetOf(link));
+    wchar_t path[MAX_PATH];
+    EXPECT_TRUE(GetShortcutTargetPath(path, link.c_str()) && IsSamePath(path, target.c_str())) << ToUtf8(path);
     for (const auto& made : {std::make_pair(link, L"--first \"two words\""), std::make_pair(plain, L"")}) {
         iShellLink read;
         wchar_t args[MAX_PATH];
@@ -110,68 +89,42 @@ TEST_F(Shortcuts, CreatedLinkLeadsToItsTargetWithArguments)
     }
     // Resolving, silently or not, puts the target in place of the link; other paths stay.
     for (int noUI : {1, 0}) {
-        wchar_t path[MAX_PATH];
         wcscpy(path, link.c_str());
         ASSERT_TRUE(ResolveShortcut(nullptr, path, noUI));
         EXPECT_TRUE(IsSamePath(path, target.c_str())) << ToUtf8(path);
         ASSERT_TRUE(ResolveShortcut(nullptr, path, noUI));
         EXPECT_EQ(std::wstring(path), target);
     }
-    iShellLink other;
-    iPersistFile otherFile;
-    wchar_t result[MAX_PATH];
-    for (const std::wstring& path : {target, Path(L"missing.txt")}) {
-        EXPECT_TRUE(ResolveLink(nullptr, other, otherFile, path.c_str(), result, SLR_NO_UI, FALSE));
-        EXPECT_EQ(std::wstring(result), path);
+    iShellLink reader;
+    iPersistFile readerFile;
+    for (const std::wstring& other : {target, Path(L"missing.txt")}) {
+        EXPECT_TRUE(ResolveLink(nullptr, reader, readerFile, other.c_str(), path, SLR_NO_UI, FALSE));
+        EXPECT_EQ(std::wstring(path), other);
     }
 }
 
-TEST_F(Shortcuts, LinkFieldsSurviveFileStreamAndResolving)
+TEST_F(Shortcuts, LinkFieldsSurviveTheFileAndResolving)
 {
-    iShellLink link;
-    ASSERT_TRUE(link.SetPath(target.c_str()) && link.SetArguments(L"/x") && link.SetDescription(L"Described") &&
-                link.SetIconLocation(L"C:\\windows\\system32\\shell32.dll", 3));
+    iShellLink link, read, byList;  // the caller's objects hold what was read
+    iPersistFile readFile;
+    PIDL list, targetList;
+    wchar_t text[MAX_PATH];
+    int index = 0;
     std::wstring file = Path(L"Fields.lnk");
-    ASSERT_TRUE(link.Save(file.c_str()));
-    auto expectFields = [&](iShellLink& read) {
-        wchar_t text[MAX_PATH];
-        int index = 0;
-        EXPECT_TRUE(read.GetPath(text, MAX_PATH) && IsSamePath(text, target.c_str()));
-        EXPECT_TRUE(read.GetArguments(text, MAX_PATH) && wcscmp(text, L"/x") == 0);
-        EXPECT_TRUE(read.GetDescription(text, MAX_PATH) && wcscmp(text, L"Described") == 0);
-        EXPECT_TRUE(read.GetIconLocation(text, MAX_PATH, index) && index == 3);
-        EXPECT_STREQ(text, L"C:\\windows\\system32\\shell32.dll");
-        PIDL list;
-        list.Attach(read.GetIDList());
-        EXPECT_TRUE(GetPathOf(list, text) && IsSamePath(text, target.c_str()));
-    };
-    {
-        SCOPED_TRACE("through the file, resolved into the caller's objects");
-        iShellLink read;
-        iPersistFile readFile;
-        wchar_t result[MAX_PATH];
-        ASSERT_TRUE(ResolveLink(nullptr, read, readFile, file.c_str(), result, 0, TRUE));
-        EXPECT_TRUE(IsSamePath(result, target.c_str()));
-        expectFields(read);
-    }
-    {
-        SCOPED_TRACE("through a stream");
-        IStream* stream = nullptr;
-        ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
-        ASSERT_TRUE(iPersistStream(link).Save(stream, TRUE));
-        LARGE_INTEGER start = {};
-        stream->Seek(start, STREAM_SEEK_SET, nullptr);
-        iShellLink read;
-        ASSERT_TRUE(iPersistStream(read).Load(stream));
-        expectFields(read);
-        stream->Release();
-    }
-    PIDL list;
-    list.Attach(GetPidlOf(target.c_str()));
-    iShellLink byList;
-    wchar_t path[MAX_PATH];
-    ASSERT_TRUE(byList.SetIDList(list) && byList.GetPath(path, MAX_PATH));
-    EXPECT_TRUE(IsSamePath(path, target.c_str()));
+    ASSERT_TRUE(link.SetPath(target.c_str()) && link.SetArguments(L"/x") && link.SetDescription(L"Described") &&
+                link.SetIconLocation(L"C:\\windows\\system32\\shell32.dll", 3) && link.Save(file.c_str()));
+    ASSERT_TRUE(ResolveLink(nullptr, read, readFile, file.c_str(), text, 0, TRUE));
+    EXPECT_TRUE(IsSamePath(text, target.c_str()));
+    EXPECT_TRUE(read.GetPath(text, MAX_PATH) && IsSamePath(text, target.c_str()));
+    EXPECT_TRUE(read.GetArguments(text, MAX_PATH) && wcscmp(text, L"/x") == 0);
+    EXPECT_TRUE(read.GetDescription(text, MAX_PATH) && wcscmp(text, L"Described") == 0);
+    EXPECT_TRUE(read.GetIconLocation(text, MAX_PATH, index) && index == 3);
+    EXPECT_STREQ(text, L"C:\\windows\\system32\\shell32.dll");
+    list.Attach(read.GetIDList());
+    EXPECT_TRUE(GetPathOf(list, text) && IsSamePath(text, target.c_str()));
+    targetList.Attach(GetPidlOf(target.c_str()));
+    ASSERT_TRUE(byList.SetIDList(targetList) && byList.GetPath(text, MAX_PATH));
+    EXPECT_TRUE(IsSamePath(text, target.c_str()));
 }
 
 TEST_F(Shortcuts, BadInputIsRefused)
@@ -215,7 +168,7 @@ TEST_F(Shortcuts, BadInputIsRefused)
 TEST_F(ShellRun, RunFileWithAnEmptyFolderIsRunFileWithNone)
 {
     std::wstring current = test::NewTempDir(L"current"), other = test::NewTempDir(L"other");
-    CurrentFolder inside(current);
+    ASSERT_TRUE(SetCurrentDirectoryW(current.c_str()));  // each case runs in a process of its own
     // The marker writes a relative log into its working folder.
     ASSERT_TRUE(RunFile(Marker.c_str(), L"rel.log none", nullptr));
     EXPECT_TRUE(Logged(current + L"\\rel.log", "none"));
@@ -249,12 +202,12 @@ TEST_F(ShellRun, LocalFilesAndThisProgramRunFromTheirFolder)
     ASSERT_TRUE(GetLocalFolder(home));
     // No setup recorded a home folder here: it is the library's own folder.
     EXPECT_TRUE(IsSamePath(home, test::ExeDir().c_str())) << ToUtf8(home);
+    ASSERT_TRUE(SetCurrentDirectoryW(test::NewTempDir(L"elsewhere").c_str()));
+    test::RecordingWindow owner;
+    ASSERT_TRUE(RunLocalFile(nullptr, L"Marker.exe", Args("local").c_str(), nullptr));
+    ASSERT_TRUE(RunLocalFile(owner.Handle(), L"Marker.exe", Args("owned").c_str(), L"open"));
+    EXPECT_TRUE(Logged(log, "local") && Logged(log, "owned"));
     {
-        CurrentFolder elsewhere(test::NewTempDir(L"elsewhere"));
-        test::RecordingWindow owner;
-        ASSERT_TRUE(RunLocalFile(nullptr, L"Marker.exe", Args("local").c_str(), nullptr));
-        ASSERT_TRUE(RunLocalFile(owner.Handle(), L"Marker.exe", Args("owned").c_str(), L"open"));
-        EXPECT_TRUE(Logged(log, "local") && Logged(log, "owned"));
         test::BoxAnswerer boxes(IDOK);  // the shell's error messages, counted
         EXPECT_FALSE(RunLocalFile(nullptr, nullptr) || RunLocalFile(nullptr, L""));
         EXPECT_EQ(boxes.count, 0);
