@@ -10,7 +10,6 @@
 // taken), "closed" (main closed: the end).
 #include <windows.h>
 
-#include <cwchar>
 #include <string>
 
 #include "product/ProductInfo.h"
@@ -95,15 +94,10 @@ HWND Window(const std::wstring& className, const wchar_t* title, WNDPROC proc, i
 
 int wmain(int argc, wchar_t** argv)
 {
-    std::wstring className;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        if (wcscmp(argv[i], L"--log") == 0)
-            logPath = argv[i + 1];
-        else if (wcscmp(argv[i], L"--class") == 0)
-            className = argv[i + 1];
-    }
-    if (logPath.empty() || className.empty())
+    if (argc != 5)
         return 2;
+    logPath = argv[2];  // --log FILE --class NAME, as ChildProcess passes them
+    std::wstring className = argv[4];
 
     mainWnd = Window(className, L"Instance", MainProc, 20);
     plainWnd = Window(className + L"Plain", L"Plain", DefWindowProcW, 240);
