@@ -249,6 +249,7 @@ TEST(IdleMon, TellsTheWindowOnceWhenIdleAndAgainOnlyWhenReArmed)
     EXPECT_FALSE(monitor.IsArmed());
     monitor.Suspend(0);
     monitor.Resume(idleMessage);  // from the handler of its own message: stays quiet
+    EXPECT_FALSE(monitor.IsArmed());
     // Nested suspends: only the last resume re-arms.
     monitor.Suspend(0);
     monitor.Suspend(0);
