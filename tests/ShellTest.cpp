@@ -216,7 +216,8 @@ TEST_F(ShellItems, WalksOfARealListAddUp)
         sum += PIDL::GetSizeOne(item);
     EXPECT_EQ(count, PIDL::GetCount(file));
     EXPECT_TRUE(PIDL::GetSizeAll(file) == sum && PIDL::GetSizeTotal(file) == sum + 2);
-    EXPECT_EQ(reinterpret_cast<const BYTE*>(PIDL::GetEnd(file)) - reinterpret_cast<const BYTE*>(static_cast<ITEMIDLIST*>(file)), ptrdiff_t(sum));
+    const BYTE* begin = reinterpret_cast<const BYTE*>(static_cast<ITEMIDLIST*>(file));
+    EXPECT_EQ(reinterpret_cast<const BYTE*>(PIDL::GetEnd(file)) - begin, ptrdiff_t(sum));
     EXPECT_TRUE(PIDL::IsValid(file, sum + 2));
     EXPECT_FALSE(PIDL::IsValid(file, sum + 1) || PIDL::IsValid(file, sum + 4) || PIDL::IsValid(file, 0));
 
@@ -587,8 +588,9 @@ TEST_F(Shortcuts, BadInputIsRefused)
                  CreateLink(target.c_str(), longName.c_str()) || CreateLink(target.c_str(), Path(L"none\\a.lnk").c_str()) ||
                  FileExists(Path(L"a.lnk").c_str()));
     wchar_t result[MAX_PATH] = L"x";
-    EXPECT_FALSE(GetShortcutTargetPath(result, nullptr) || result[0] || GetShortcutTargetPath(result, L"") || GetShortcutTargetPath(nullptr, target.c_str()) ||
-                 GetShortcutTargetPath(result, longName.c_str()) || ResolveShortcut(nullptr, nullptr, 1));
+    EXPECT_FALSE(GetShortcutTargetPath(result, nullptr) || result[0] || GetShortcutTargetPath(result, L"") ||
+                 GetShortcutTargetPath(nullptr, target.c_str()) || GetShortcutTargetPath(result, longName.c_str()) ||
+                 ResolveShortcut(nullptr, nullptr, 1));
 
     // A damaged link file: the name says link, the contents are not one.
     std::wstring damaged = Path(L"Damaged.lnk");
