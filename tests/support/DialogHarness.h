@@ -19,7 +19,8 @@ inline HINSTANCE ExeModule()
 
 // A dialog whose script runs once it is up: OnInitDialog posts MsgScript, so the script runs
 // from the dialog's own loop (modal or not) after the dialog has been shown. A watchdog
-// timer on the dialog closes it with -99 if a script leaves it open, so no test can hang.
+// timer on the dialog closes it with -99 if a script leaves it open, so no test can hang;
+// a window still open when the object ends goes with it.
 class ScriptedDlg : public CSDlg {
 public:
     using Script = std::function<void(ScriptedDlg&)>;
@@ -27,6 +28,17 @@ public:
     enum : UINT_PTR { WatchdogTimer = 0x5EED };
 
     explicit ScriptedDlg(MessageLog* messageLog = nullptr) : log(messageLog) {}
+    ~ScriptedDlg() override { Destroy(); }
+
+    // A template of the test program, run modally, or shown modeless and top-most at (250, 250).
+    int Run(int id, HWND parent = nullptr) { return Modal(id, ExeModule(), parent); }
+    HWND Open(int id, HWND parent = nullptr)
+    {
+        HWND h = Modeless(id, ExeModule(), parent, TRUE);
+        if (h)
+            SetWindowPos(h, HWND_TOPMOST, 250, 250, 0, 0, SWP_NOSIZE);
+        return h;
+    }
 
     MessageLog* log;
     Script script;
@@ -35,9 +47,9 @@ public:
     const wchar_t* page = nullptr;  // GetHtmlPage's answer for every id
     std::wstring helpError;
     int leaveMoves = 0;  // WM_MOUSEMOVE at (-1, -1)
-    int resizes = 0;
     int resizeDx = 0;
     int resizeDy = 0;
+    using CSDlg::identity;
 
     void Event(const char* what, WPARAM data = 0)
     {
@@ -45,14 +57,7 @@ public:
             log->Add(what, 0, data);
     }
 
-    // Exposed for the tests.
-    using CSDlg::identity;
-
-    void PreInit() override
-    {
-        Event("PreInit");
-        CSDlg::PreInit();
-    }
+    void PreInit() override { Event("PreInit"); }
     LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam) override
     {
         Event("OnInitDialog");
@@ -66,64 +71,26 @@ public:
         Event("OnInitDone");
         CSDlg::OnInitDone();
     }
-    int UpdateControls() override
-    {
-        Event("UpdateControls");
-        return 1;
-    }
-    int UpdateData() override
-    {
-        Event("UpdateData");
-        return updateDataAnswer;
-    }
-    int CanClose(int result) override
-    {
-        Event("CanClose", static_cast<WPARAM>(result));
-        return canCloseAnswer;
-    }
+    int UpdateControls() override { return Event("UpdateControls"), 1; }
+    int UpdateData() override { return Event("UpdateData"), updateDataAnswer; }
+    int CanClose(int result) override { return Event("CanClose", static_cast<WPARAM>(result)), canCloseAnswer; }
     void DoClose(int result) override
     {
         Event("DoClose", static_cast<WPARAM>(result));
         CSDlg::DoClose(result);
     }
-    void OnButtonClicked(WORD id) override
-    {
-        Event("OnButtonClicked", id);
-    }
-    void OnComboSelChanged(WORD id) override
-    {
-        Event("OnComboSelChanged", id);
-    }
-    LRESULT OnOK() override
-    {
-        Event("OnOK");
-        return CSDlg::OnOK();
-    }
-    LRESULT OnCancel() override
-    {
-        Event("OnCancel");
-        return CSDlg::OnCancel();
-    }
+    void OnButtonClicked(WORD id) override { Event("OnButtonClicked", id); }
+    void OnComboSelChanged(WORD id) override { Event("OnComboSelChanged", id); }
+    LRESULT OnOK() override { return Event("OnOK"), CSDlg::OnOK(); }
+    LRESULT OnCancel() override { return Event("OnCancel"), CSDlg::OnCancel(); }
     void OnResize(int dx, int dy) override
     {
-        ++resizes;
         resizeDx += dx;
         resizeDy += dy;
     }
-    void OnMouseMove(UINT keys, int x, int y) override
-    {
-        if (x == -1 && y == -1)
-            ++leaveMoves;
-        CSDlg::OnMouseMove(keys, x, y);
-    }
-    const wchar_t* GetHtmlPage(UINT) override
-    {
-        return page;
-    }
-    void OnHtmlHelpError(const wchar_t* failed) override
-    {
-        helpError = failed ? failed : L"";
-    }
+    void OnMouseMove(UINT, int x, int y) override { leaveMoves += x == -1 && y == -1; }
+    const wchar_t* GetHtmlPage(UINT) override { return page; }
+    void OnHtmlHelpError(const wchar_t* failed) override { helpError = failed ? failed : L""; }
     void OnPostNcDestroy() override
     {
         Event("OnPostNcDestroy");

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -37,16 +39,13 @@ inline std::string MessageName(UINT msg)
         UINT msg;
         const char* name;
     } names[] = {
-        {WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"}, {WM_MOVE, "WM_MOVE"}, {WM_SIZE, "WM_SIZE"},
-        {WM_ACTIVATE, "WM_ACTIVATE"}, {WM_SETFOCUS, "WM_SETFOCUS"}, {WM_KILLFOCUS, "WM_KILLFOCUS"},
-        {WM_SETTEXT, "WM_SETTEXT"}, {WM_GETTEXT, "WM_GETTEXT"}, {WM_PAINT, "WM_PAINT"}, {WM_CLOSE, "WM_CLOSE"},
-        {WM_ERASEBKGND, "WM_ERASEBKGND"}, {WM_SHOWWINDOW, "WM_SHOWWINDOW"}, {WM_GETMINMAXINFO, "WM_GETMINMAXINFO"},
+        {WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"}, {WM_SIZE, "WM_SIZE"}, {WM_ACTIVATE, "WM_ACTIVATE"},
+        {WM_SETFOCUS, "WM_SETFOCUS"}, {WM_KILLFOCUS, "WM_KILLFOCUS"}, {WM_SETTEXT, "WM_SETTEXT"},
+        {WM_PAINT, "WM_PAINT"}, {WM_CLOSE, "WM_CLOSE"}, {WM_ERASEBKGND, "WM_ERASEBKGND"},
+        {WM_SHOWWINDOW, "WM_SHOWWINDOW"}, {WM_GETMINMAXINFO, "WM_GETMINMAXINFO"},
         {WM_WINDOWPOSCHANGING, "WM_WINDOWPOSCHANGING"}, {WM_WINDOWPOSCHANGED, "WM_WINDOWPOSCHANGED"},
-        {WM_NOTIFY, "WM_NOTIFY"}, {WM_GETICON, "WM_GETICON"}, {WM_SETICON, "WM_SETICON"},
-        {WM_NCCREATE, "WM_NCCREATE"}, {WM_NCDESTROY, "WM_NCDESTROY"}, {WM_NCCALCSIZE, "WM_NCCALCSIZE"},
-        {WM_NCHITTEST, "WM_NCHITTEST"}, {WM_NCPAINT, "WM_NCPAINT"}, {WM_NCACTIVATE, "WM_NCACTIVATE"},
-        {WM_COMMAND, "WM_COMMAND"}, {WM_TIMER, "WM_TIMER"}, {WM_PARENTNOTIFY, "WM_PARENTNOTIFY"},
-        {WM_IME_SETCONTEXT, "WM_IME_SETCONTEXT"}, {WM_IME_NOTIFY, "WM_IME_NOTIFY"},
+        {WM_NOTIFY, "WM_NOTIFY"}, {WM_NCCREATE, "WM_NCCREATE"}, {WM_NCDESTROY, "WM_NCDESTROY"},
+        {WM_NCHITTEST, "WM_NCHITTEST"}, {WM_COMMAND, "WM_COMMAND"}, {WM_TIMER, "WM_TIMER"},
     };
     for (const auto& entry : names) {
         if (entry.msg == msg)
@@ -55,8 +54,6 @@ inline std::string MessageName(UINT msg)
     char text[32];
     if (msg >= WM_APP && msg < 0xC000)
         std::snprintf(text, sizeof(text), "WM_APP+%u", msg - WM_APP);
-    else if (msg >= WM_USER && msg < WM_APP)
-        std::snprintf(text, sizeof(text), "WM_USER+%u", msg - WM_USER);
     else
         std::snprintf(text, sizeof(text), "0x%04X", msg);
     return text;
@@ -74,6 +71,10 @@ public:
     void Clear() { records.clear(); }
     void Pause(bool paused) { recording = !paused; }
     const std::vector<SeqRecord>& Records() const { return records; }
+    int Count(const char* who) const
+    {
+        return static_cast<int>(std::count_if(records.begin(), records.end(), [who](const SeqRecord& r) { return r.who == who; }));
+    }
 
 private:
     std::vector<SeqRecord> records;
@@ -84,31 +85,19 @@ namespace detail {
 
 inline std::string Describe(const char* who, UINT msg, unsigned flags, WPARAM wParam, LPARAM lParam)
 {
-    std::string text = who;
-    if (msg)
-        text += " " + MessageName(msg);
     char extra[64] = "";
     if (flags & SeqWParam)
         std::snprintf(extra, sizeof(extra), " w=%#lx", static_cast<unsigned long>(wParam));
-    text += extra;
-    extra[0] = 0;
     if (flags & SeqLParam)
-        std::snprintf(extra, sizeof(extra), " l=%#lx", static_cast<unsigned long>(lParam));
-    text += extra;
-    if (flags & SeqOptional)
-        text += " (optional)";
-    return text;
+        std::snprintf(extra + std::strlen(extra), 32, " l=%#lx", static_cast<unsigned long>(lParam));
+    return std::string(who) + (msg ? " " + MessageName(msg) : "") + extra + ((flags & SeqOptional) ? " (optional)" : "");
 }
 
 inline bool Matches(const SeqEntry& expected, const SeqRecord& got)
 {
-    if (got.who != expected.who || got.msg != expected.msg)
-        return false;
-    if ((expected.flags & SeqWParam) && got.wParam != expected.wParam)
-        return false;
-    if ((expected.flags & SeqLParam) && got.lParam != expected.lParam)
-        return false;
-    return true;
+    return got.who == expected.who && got.msg == expected.msg &&
+           (!(expected.flags & SeqWParam) || got.wParam == expected.wParam) &&
+           (!(expected.flags & SeqLParam) || got.lParam == expected.lParam);
 }
 
 } // namespace detail
@@ -119,44 +108,33 @@ inline ::testing::AssertionResult OkSequence(const MessageLog& log, const SeqEnt
 {
     const std::vector<SeqRecord>& got = log.Records();
     size_t e = 0, g = 0;
-    bool failed = false;
     while (expected[e].who && g < got.size()) {
-        if (detail::Matches(expected[e], got[g])) {
-            ++e;
+        if (detail::Matches(expected[e], got[g]))
             ++g;
-        } else if (expected[e].flags & SeqOptional) {
-            ++e;
-        } else {
-            failed = true;
+        else if (!(expected[e].flags & SeqOptional))
             break;
-        }
+        ++e;
     }
-    if (!failed) {
-        while (expected[e].who && (expected[e].flags & SeqOptional))
-            ++e;
-        failed = expected[e].who != nullptr || g < got.size();
-    }
-    if (!failed)
+    while (g == got.size() && expected[e].who && (expected[e].flags & SeqOptional))
+        ++e;
+    if (!expected[e].who && g == got.size())
         return ::testing::AssertionSuccess();
 
-    size_t expectedCount = 0;
-    while (expected[expectedCount].who)
-        ++expectedCount;
-    std::string table = "message sequence differs (first difference at expected #" + std::to_string(e) +
-                        ", received #" + std::to_string(g) + ")\n";
-    char line[200];
-    std::snprintf(line, sizeof(line), "  %-3s %-44s | %s\n", "#", "expected", "received");
-    table += line;
-    for (size_t i = 0; i < expectedCount || i < got.size(); ++i) {
-        std::string left, right;
-        if (i < expectedCount)
-            left = detail::Describe(expected[i].who, expected[i].msg, expected[i].flags, expected[i].wParam,
-                                    expected[i].lParam);
-        if (i < got.size())
-            right = detail::Describe(got[i].who.c_str(), got[i].msg, SeqWParam | SeqLParam, got[i].wParam,
-                                     got[i].lParam);
-        const char* mark = (i == e || i == g) ? " <--" : "";
-        std::snprintf(line, sizeof(line), "  %-3zu %-44s | %s%s\n", i, left.c_str(), right.c_str(), mark);
+    size_t count = 0;
+    while (expected[count].who)
+        ++count;
+    std::string table = "message sequence differs (expected #" + std::to_string(e) + ", received #" +
+                        std::to_string(g) + ")\n";
+    for (size_t i = 0; i < count || i < got.size(); ++i) {
+        std::string left = i < count ? detail::Describe(expected[i].who, expected[i].msg, expected[i].flags,
+                                                        expected[i].wParam, expected[i].lParam)
+                                     : "";
+        std::string right = i < got.size() ? detail::Describe(got[i].who.c_str(), got[i].msg, SeqWParam | SeqLParam,
+                                                              got[i].wParam, got[i].lParam)
+                                           : "";
+        char line[240];
+        std::snprintf(line, sizeof(line), "  %-3zu %-48s | %s%s\n", i, left.c_str(), right.c_str(),
+                      (i == e || i == g) ? " <--" : "");
         table += line;
     }
     return ::testing::AssertionFailure() << table;
