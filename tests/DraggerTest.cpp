@@ -8,7 +8,7 @@
 #include "ui/CSWnd.h"
 #include "ui/FullWndDragger.h"
 
-TEST(Dragger, TheClientAreaIsACaptionWithTheHandCursorUnlessMaximised)
+TEST(DraggerTest, TheClientAreaIsACaptionWithTheHandCursorUnlessMaximised)
 {
     const wchar_t dragClass[] = L"GlmbxTestDragWindow";
     CSWnd::RegisterClassExW(dragClass, 0, nullptr, nullptr, nullptr, LoadCursorW(nullptr, IDC_ARROW));

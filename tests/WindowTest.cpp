@@ -1,5 +1,4 @@
-// The window base: binding, message flow through the hooks, teardown, the window cache, operations;
-// and CSWndEx, which reports chosen messages before and after handling to a callback window.
+// The window base: binding, message flow through the hooks, teardown, the window cache, operations.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,7 +10,6 @@
 #include "tests/support/MessageSequence.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CSWnd.h"
-#include "ui/CSWndEx.h"
 
 using test::OkSequence;
 using test::SeqEntry;
@@ -26,26 +24,17 @@ test::MessageLog sequence;
 const wchar_t FrameworkClass[] = L"GlmbxTestFramework";
 const wchar_t PlainClass[] = L"GlmbxTestPlain";
 // Test messages; the plain procedure answers each with 1000 + its offset from WM_APP.
-const UINT MsgPing = WM_APP + 1, MsgOther = WM_APP + 2, MsgReport = WM_APP + 100;
+const UINT MsgPing = WM_APP + 1, MsgOther = WM_APP + 2;
 
 bool Logged(UINT msg)
 {
     return msg >= WM_APP || msg == WM_NCCREATE || msg == WM_CREATE || msg == WM_DESTROY || msg == WM_NCDESTROY;
 }
 
-// Stands for the procedure of a window that knows nothing of the framework, and for the
-// receiver of CSWndEx's reports, which may answer or change them.
-std::function<LRESULT(MSG_CALLBACK_DATA*)> onReport;
-
+// The procedure of a window that knows nothing of the framework.
 LRESULT CALLBACK PlainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == MsgReport) {
-        auto* data = reinterpret_cast<MSG_CALLBACK_DATA*>(lParam);
-        sequence.Add(data->bAfter ? "after" : "before", data->msg, data->wParam, data->lParam);
-        EXPECT_TRUE(wParam == 0x5151 && !data->bHandled && !data->bChanged);  // cleared before every report
-        return onReport ? onReport(data) : 0;
-    }
-    if (msg >= WM_APP || msg == WM_NOTIFY)
+    if (msg >= WM_APP)
         sequence.Add("orig", msg, wParam, lParam);
     return msg >= WM_APP ? 1000 + (msg - WM_APP) : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -61,12 +50,7 @@ struct PlainWindow {
 class LoggedWnd : public CSWnd {
 public:
     explicit LoggedWnd(const char* wndName = "wnd", int* deleted = nullptr) : name(wndName), deletions(deleted) {}
-    ~LoggedWnd() override
-    {
-        sequence.Event(("~" + name).c_str());
-        if (deletions)
-            ++*deletions;
-    }
+    ~LoggedWnd() override { if (deletions) ++*deletions; }
     void PreInit() override
     {
         sequence.Event("PreInit");
@@ -205,21 +189,6 @@ TEST_F(WindowBase, SubclassRoutesThroughTheObjectOnceAndUnsubclassOrTheObjectsEn
     ASSERT_EQ(button.Subclass(nullptr), 1);
     EXPECT_EQ(reinterpret_cast<LONG_PTR>(button.GetPrevWndProc()), buttonProc);
     button.Destroy();
-}
-
-TEST_F(WindowBase, AWindowWhoseObjectIsGoneOrWasNeverThereGetsNothing)
-{
-    auto* wnd = new LoggedWnd;
-    ASSERT_EQ(wnd->Create(), 1);
-    HWND h = *wnd;
-    delete wnd;
-    sequence.Clear();
-    EXPECT_EQ(SendMessageW(h, MsgPing, 0, 0), 0);
-    EXPECT_TRUE(sequence.Records().empty() && CSWnd::GetWnd(h) == nullptr);
-    DestroyWindow(h);
-    // A window of one of our classes made behind the framework's back: WM_NCCREATE gets 0.
-    EXPECT_EQ(CreateWindowExW(0, FrameworkClass, L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, test::Library(), nullptr),
-              nullptr);
 }
 
 TEST_F(WindowBase, DestroyInsideAHandlerOrANestedHookTearsDownWhenTheOutermostCallReturns)
@@ -369,128 +338,14 @@ TEST_F(HookChain, RemovalsDuringTheWalk)
 
 // ---- Operations ----
 
-TEST_F(WindowBase, OperationsReachTheWindowAndWithoutOneDoNothing)
+TEST_F(WindowBase, FormattedTextIsCutToFitOrComesFromAModulesStrings)
 {
-    // A null handle means the desktop or every top-level window to several of these calls.
-    LoggedWnd none;
-    HWND focus = GetFocus();
-    EXPECT_FALSE(none.Redraw() || none.InvalidateUpdate(nullptr, TRUE) || none.SetTextFmt(L"%d", 1));
-    EXPECT_TRUE(none.SetFocus() == nullptr && GetFocus() == focus && none.GetTopParent() == nullptr);
-
-    // Every control below the window but static text is enabled or disabled.
-    PlainWindow top;
-    HWND button = CreateWindowExW(0, L"Button", L"b", WS_CHILD, 0, 0, 10, 10, top, nullptr, nullptr, nullptr);
-    HWND label = CreateWindowExW(0, L"Static", L"s", WS_CHILD, 0, 0, 10, 10, top, nullptr, nullptr, nullptr);
-    HWND nested = CreateWindowExW(0, L"Edit", L"e", WS_CHILD, 0, 0, 10, 10, button, nullptr, nullptr, nullptr);
+    PlainWindow plain;
     CSWnd wnd;
-    wnd.Attach(top);
-    wnd.EnableAllControls(FALSE);
-    EXPECT_FALSE(IsWindowEnabled(button) || IsWindowEnabled(nested));
-    EXPECT_TRUE(IsWindowEnabled(label) && IsWindowEnabled(top));
-    // Formatted text: cut to 1023 characters, or from a module's strings.
+    wnd.Attach(plain);
     EXPECT_TRUE(wnd.SetTextFmt(L"<%s>", std::wstring(1500, L'a').c_str()));
     EXPECT_EQ(wnd.GetTextLength(), 1023);
     EXPECT_TRUE(wnd.SetTextFmt(test::Library(), 20003));
-    EXPECT_EQ(test::Text(top), L"Browse for file");
+    EXPECT_EQ(test::Text(plain), L"Browse for file");
     wnd.Detach();
-}
-
-// ---- CSWndEx ----
-
-class WindowEx : public WindowBase {
-protected:
-    void SetUp() override
-    {
-        WindowBase::SetUp();
-        onReport = nullptr;
-        ASSERT_EQ(ex.SubclassEx(plain), 1);
-    }
-    void TearDown() override
-    {
-        ex.UnsubclassEx();
-        WindowBase::TearDown();
-    }
-    PlainWindow plain, receiver;
-    CSWndEx ex;
-};
-
-TEST_F(WindowEx, BindsThroughItsOwnPropertyAndLetsGoWithTheWindowOrTheObject)
-{
-    EXPECT_TRUE(CSWndEx::GetWndEx(plain) == &ex && CSWnd::GetWnd(plain) == nullptr && ex.IsSubclassed());
-    EXPECT_TRUE(ex.SubclassEx(nullptr) == 1 && ex.GetPrevWndProc() == PlainProc);  // again: nothing changes
-    CSWndEx second;
-    EXPECT_EQ(second.SubclassEx(plain), 0);
-    EXPECT_EQ(SendMessageW(plain, MsgPing, 0, 0), 1001);
-    EXPECT_EQ(ex.UnsubclassEx(), 1);
-    EXPECT_EQ(GetWindowLongPtrW(plain, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(PlainProc));
-    EXPECT_TRUE(CSWndEx::GetWndEx(plain) == nullptr && ex.UnsubclassEx() == 0);
-    {
-        PlainWindow doomed;
-        CSWndEx watcher;
-        ASSERT_EQ(watcher.SubclassEx(doomed), 1);
-        DestroyWindow(doomed);
-        EXPECT_FALSE(watcher.IsSubclassed());
-        EXPECT_EQ(watcher.SubclassEx(plain), 1);
-    }
-    EXPECT_TRUE(GetWindowLongPtrW(plain, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(PlainProc) &&
-                CSWndEx::GetWndEx(plain) == nullptr);
-}
-
-TEST_F(WindowEx, ReportsChosenMessagesBeforeAndAfterAndTheReceiverMayAnswerOrChangeThem)
-{
-    static MSG_CALLBACK_ITEM table[] = {
-        {MsgPing, MsgCallbackBefore | MsgCallbackAfter}, {MsgOther, MsgCallbackAfter}, {0, 0}, {WM_APP + 3, 3}};
-    ex.SetMsgCallback(receiver, table, MsgReport, 0x5151);
-    EXPECT_EQ(SendMessageW(plain, MsgPing, 1, 2), 1001);
-    EXPECT_EQ(SendMessageW(plain, MsgOther, 3, 4), 1002);
-    EXPECT_EQ(SendMessageW(plain, WM_APP + 3, 0, 0), 1003);  // beyond the table's end
-    // Answered before handling: nothing else happens.
-    onReport = [](MSG_CALLBACK_DATA* data) -> LRESULT { return data->bHandled = TRUE, 55; };
-    EXPECT_EQ(SendMessageW(plain, MsgPing, 0, 0), 55);
-    // Changed before handling: the rest sees the new message and arguments.
-    onReport = [](MSG_CALLBACK_DATA* data) -> LRESULT {
-        if (!data->bAfter && data->msg == MsgPing)
-            *data = {MsgOther, 5, 6, FALSE, FALSE, TRUE};
-        return 0;
-    };
-    EXPECT_EQ(SendMessageW(plain, MsgPing, 1, 2), 1002);
-    // Answered after handling: the answer replaces the result.
-    onReport = [](MSG_CALLBACK_DATA* data) -> LRESULT { return data->bHandled = data->bAfter, 77; };
-    EXPECT_EQ(SendMessageW(plain, MsgOther, 0, 0), 77);
-    static const SeqEntry reported[] = {
-        {"before", MsgPing, SeqWParam | SeqLParam, 1, 2}, {"orig", MsgPing, SeqWParam | SeqLParam, 1, 2},
-        {"after", MsgPing, SeqWParam | SeqLParam, 1, 2}, {"orig", MsgOther}, {"after", MsgOther, SeqWParam | SeqLParam, 3, 4},
-        {"orig", WM_APP + 3}, {"before", MsgPing},
-        {"before", MsgPing}, {"orig", MsgOther, SeqWParam | SeqLParam, 5, 6}, {"after", MsgOther, SeqWParam | SeqLParam, 5, 6},
-        {"orig", MsgOther}, {"after", MsgOther}, {nullptr},
-    };
-    EXPECT_TRUE(OkSequence(sequence, reported));
-}
-
-int __cdecl NotifyCallbackForTest(ULONG_PTR data, NMHDR* pnm, LRESULT* pResult)
-{
-    *pResult = static_cast<LRESULT>(data + pnm->idFrom);
-    return data != 0;
-}
-
-TEST_F(WindowEx, NotificationsGoToTheNotifyCallbackFirstAndUnsubclassingFromAReportWaits)
-{
-    ex.SetNotifyCallback(NotifyCallbackForTest, 30);
-    NMHDR header = {plain, 7, static_cast<UINT>(NM_CLICK)};
-    EXPECT_EQ(SendMessageW(plain, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header)), 37);
-    // Not answered, or without its header: the window's own procedure gets it.
-    ex.SetNotifyCallback(NotifyCallbackForTest, 0);
-    SendMessageW(plain, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header));
-    SendMessageW(plain, WM_NOTIFY, 7, 0);
-    // Asked from a report, the unsubclass waits until the message has reached the original procedure.
-    static MSG_CALLBACK_ITEM table[] = {{MsgPing, MsgCallbackBefore}, {0, 0}};
-    ex.SetMsgCallback(receiver, table, MsgReport, 0x5151);
-    onReport = [this](MSG_CALLBACK_DATA*) -> LRESULT { return ex.UnsubclassEx(); };
-    EXPECT_EQ(SendMessageW(plain, MsgPing, 0, 0), 1001);
-    EXPECT_EQ(GetWindowLongPtrW(plain, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(PlainProc));
-    const SeqEntry passed[] = {
-        {"orig", WM_NOTIFY, SeqLParam, 0, reinterpret_cast<LPARAM>(&header)}, {"orig", WM_NOTIFY, SeqLParam, 0, 0},
-        {"before", MsgPing}, {"orig", MsgPing}, {nullptr},
-    };
-    EXPECT_TRUE(OkSequence(sequence, passed));
 }

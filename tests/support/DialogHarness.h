@@ -42,20 +42,14 @@ public:
 
     MessageLog* log;
     Script script;
-    int updateDataAnswer = 1;
-    int canCloseAnswer = 1;
+    int updateDataAnswer = 1, canCloseAnswer = 1;
     const wchar_t* page = nullptr;  // GetHtmlPage's answer for every id
     std::wstring helpError;
-    int leaveMoves = 0;  // WM_MOUSEMOVE at (-1, -1)
-    int resizeDx = 0;
-    int resizeDy = 0;
+    POINT lastMove = {-100, -100};  // OnMouseMove's, (-1, -1) when the mouse left
+    int resizeDx = 0, resizeDy = 0;
     using CSDlg::identity;
 
-    void Event(const char* what, WPARAM data = 0)
-    {
-        if (log)
-            log->Add(what, 0, data);
-    }
+    void Event(const char* what, WPARAM data = 0) { if (log) log->Add(what, 0, data); }
 
     void PreInit() override { Event("PreInit"); }
     LRESULT OnInitDialog(WPARAM wParam, LPARAM lParam) override
@@ -66,36 +60,20 @@ public:
         PostMsg(MsgScript, 0, 0);
         return result;
     }
-    void OnInitDone() override
-    {
-        Event("OnInitDone");
-        CSDlg::OnInitDone();
-    }
+    void OnInitDone() override { Event("OnInitDone"); CSDlg::OnInitDone(); }
     int UpdateControls() override { return Event("UpdateControls"), 1; }
     int UpdateData() override { return Event("UpdateData"), updateDataAnswer; }
     int CanClose(int result) override { return Event("CanClose", static_cast<WPARAM>(result)), canCloseAnswer; }
-    void DoClose(int result) override
-    {
-        Event("DoClose", static_cast<WPARAM>(result));
-        CSDlg::DoClose(result);
-    }
+    void DoClose(int result) override { Event("DoClose", static_cast<WPARAM>(result)); CSDlg::DoClose(result); }
     void OnButtonClicked(WORD id) override { Event("OnButtonClicked", id); }
     void OnComboSelChanged(WORD id) override { Event("OnComboSelChanged", id); }
     LRESULT OnOK() override { return Event("OnOK"), CSDlg::OnOK(); }
     LRESULT OnCancel() override { return Event("OnCancel"), CSDlg::OnCancel(); }
-    void OnResize(int dx, int dy) override
-    {
-        resizeDx += dx;
-        resizeDy += dy;
-    }
-    void OnMouseMove(UINT, int x, int y) override { leaveMoves += x == -1 && y == -1; }
+    void OnResize(int dx, int dy) override { resizeDx += dx; resizeDy += dy; }
+    void OnMouseMove(UINT, int x, int y) override { lastMove = {x, y}; }
     const wchar_t* GetHtmlPage(UINT) override { return page; }
     void OnHtmlHelpError(const wchar_t* failed) override { helpError = failed ? failed : L""; }
-    void OnPostNcDestroy() override
-    {
-        Event("OnPostNcDestroy");
-        CSDlg::OnPostNcDestroy();
-    }
+    void OnPostNcDestroy() override { Event("OnPostNcDestroy"); CSDlg::OnPostNcDestroy(); }
     LRESULT OnDlgMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
     {
         if (msg == MsgScript) {

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -35,27 +34,15 @@ struct SeqRecord {
 
 inline std::string MessageName(UINT msg)
 {
-    static const struct {
-        UINT msg;
-        const char* name;
-    } names[] = {
-        {WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"}, {WM_SIZE, "WM_SIZE"}, {WM_ACTIVATE, "WM_ACTIVATE"},
-        {WM_SETFOCUS, "WM_SETFOCUS"}, {WM_KILLFOCUS, "WM_KILLFOCUS"}, {WM_SETTEXT, "WM_SETTEXT"},
-        {WM_PAINT, "WM_PAINT"}, {WM_CLOSE, "WM_CLOSE"}, {WM_ERASEBKGND, "WM_ERASEBKGND"},
-        {WM_SHOWWINDOW, "WM_SHOWWINDOW"}, {WM_GETMINMAXINFO, "WM_GETMINMAXINFO"},
-        {WM_WINDOWPOSCHANGING, "WM_WINDOWPOSCHANGING"}, {WM_WINDOWPOSCHANGED, "WM_WINDOWPOSCHANGED"},
-        {WM_NOTIFY, "WM_NOTIFY"}, {WM_NCCREATE, "WM_NCCREATE"}, {WM_NCDESTROY, "WM_NCDESTROY"},
-        {WM_NCHITTEST, "WM_NCHITTEST"}, {WM_COMMAND, "WM_COMMAND"}, {WM_TIMER, "WM_TIMER"},
-    };
+    static const std::pair<UINT, const char*> names[] = {{WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"},
+        {WM_NCCREATE, "WM_NCCREATE"}, {WM_NCDESTROY, "WM_NCDESTROY"}, {WM_CLOSE, "WM_CLOSE"}, {WM_COMMAND, "WM_COMMAND"}};
     for (const auto& entry : names) {
-        if (entry.msg == msg)
-            return entry.name;
+        if (entry.first == msg)
+            return entry.second;
     }
     char text[32];
-    if (msg >= WM_APP && msg < 0xC000)
-        std::snprintf(text, sizeof(text), "WM_APP+%u", msg - WM_APP);
-    else
-        std::snprintf(text, sizeof(text), "0x%04X", msg);
+    std::snprintf(text, sizeof(text), msg >= WM_APP && msg < 0xC000 ? "WM_APP+%u" : "0x%04X",
+                  msg >= WM_APP && msg < 0xC000 ? msg - WM_APP : msg);
     return text;
 }
 
@@ -73,7 +60,8 @@ public:
     const std::vector<SeqRecord>& Records() const { return records; }
     int Count(const char* who) const
     {
-        return static_cast<int>(std::count_if(records.begin(), records.end(), [who](const SeqRecord& r) { return r.who == who; }));
+        auto named = [who](const SeqRecord& r) { return r.who == who; };
+        return static_cast<int>(std::count_if(records.begin(), records.end(), named));
     }
 
 private:
@@ -81,61 +69,45 @@ private:
     bool recording = true;
 };
 
-namespace detail {
-
-inline std::string Describe(const char* who, UINT msg, unsigned flags, WPARAM wParam, LPARAM lParam)
-{
-    char extra[64] = "";
-    if (flags & SeqWParam)
-        std::snprintf(extra, sizeof(extra), " w=%#lx", static_cast<unsigned long>(wParam));
-    if (flags & SeqLParam)
-        std::snprintf(extra + std::strlen(extra), 32, " l=%#lx", static_cast<unsigned long>(lParam));
-    return std::string(who) + (msg ? " " + MessageName(msg) : "") + extra + ((flags & SeqOptional) ? " (optional)" : "");
-}
-
-inline bool Matches(const SeqEntry& expected, const SeqRecord& got)
-{
-    return got.who == expected.who && got.msg == expected.msg &&
-           (!(expected.flags & SeqWParam) || got.wParam == expected.wParam) &&
-           (!(expected.flags & SeqLParam) || got.lParam == expected.lParam);
-}
-
-} // namespace detail
-
 // Walks both lists as Wine's ok_sequence does: optional entries that do not match are
 // skipped; anything else that differs is a failure, reported with both sequences side by side.
 inline ::testing::AssertionResult OkSequence(const MessageLog& log, const SeqEntry* expected)
 {
     const std::vector<SeqRecord>& got = log.Records();
+    auto matches = [](const SeqEntry& want, const SeqRecord& r) {
+        return r.who == want.who && r.msg == want.msg && (!(want.flags & SeqWParam) || r.wParam == want.wParam) &&
+               (!(want.flags & SeqLParam) || r.lParam == want.lParam);
+    };
     size_t e = 0, g = 0;
-    while (expected[e].who && g < got.size()) {
-        if (detail::Matches(expected[e], got[g]))
+    for (; expected[e].who && g < got.size(); ++e) {
+        if (matches(expected[e], got[g]))
             ++g;
         else if (!(expected[e].flags & SeqOptional))
             break;
-        ++e;
     }
     while (g == got.size() && expected[e].who && (expected[e].flags & SeqOptional))
         ++e;
     if (!expected[e].who && g == got.size())
         return ::testing::AssertionSuccess();
 
+    auto describe = [](const std::string& who, UINT msg, unsigned flags, WPARAM wParam, LPARAM lParam) {
+        char text[160];
+        std::snprintf(text, sizeof(text), "%s%s%s w=%#lx l=%#lx%s", who.c_str(), msg ? " " : "",
+                      msg ? MessageName(msg).c_str() : "", static_cast<unsigned long>(wParam),
+                      static_cast<unsigned long>(lParam), (flags & SeqOptional) ? " (optional)" : "");
+        return std::string(text);
+    };
+    std::string table = "message sequence differs at expected #" + std::to_string(e) + ", received #" +
+                        std::to_string(g) + " (expected | received; w and l count only where the table asks):\n";
     size_t count = 0;
     while (expected[count].who)
         ++count;
-    std::string table = "message sequence differs (expected #" + std::to_string(e) + ", received #" +
-                        std::to_string(g) + ")\n";
     for (size_t i = 0; i < count || i < got.size(); ++i) {
-        std::string left = i < count ? detail::Describe(expected[i].who, expected[i].msg, expected[i].flags,
-                                                        expected[i].wParam, expected[i].lParam)
-                                     : "";
-        std::string right = i < got.size() ? detail::Describe(got[i].who.c_str(), got[i].msg, SeqWParam | SeqLParam,
-                                                              got[i].wParam, got[i].lParam)
-                                           : "";
-        char line[240];
-        std::snprintf(line, sizeof(line), "  %-3zu %-48s | %s%s\n", i, left.c_str(), right.c_str(),
-                      (i == e || i == g) ? " <--" : "");
-        table += line;
+        const SeqEntry& want = i < count ? expected[i] : expected[count];
+        table += "  " + std::to_string(i) + "  " +
+                 (i < count ? describe(want.who, want.msg, want.flags, want.wParam, want.lParam) : std::string()) + " | " +
+                 (i < got.size() ? describe(got[i].who, got[i].msg, 0, got[i].wParam, got[i].lParam) : std::string()) +
+                 (i == e || i == g ? "  <--" : "") + "\n";
     }
     return ::testing::AssertionFailure() << table;
 }
