@@ -298,7 +298,8 @@ TEST_F(HookChain, LastAddedFirstAnAnswerEndsTheWalkAndPassingOnRunsTheRestOnce)
 
 TEST_F(HookChain, RemovalsDuringTheWalk)
 {
-    // Removing all waits for the outermost dispatch; a nested one still walks the whole list.
+    // Removing all waits for the outermost dispatch, even one not made by the window procedure;
+    // a nested one still walks the whole list.
     hookB.action = [this](CSWnd* w, UINT msg, LRESULT*) {
         if (msg == MsgPing) {
             w->RemoveAllWndHooks();
@@ -307,7 +308,7 @@ TEST_F(HookChain, RemovalsDuringTheWalk)
         }
         return 0;
     };
-    EXPECT_EQ(SendMessageW(plain, MsgPing, 0, 0), 1001);
+    EXPECT_EQ(wnd.DoWndMessage(MsgPing, 0, 0, nullptr), 1001);
     EXPECT_EQ(wnd.HookCount(), 0);
     // A hook may remove itself, and delete itself, or a hook after it.
     auto* once = new LoggedHook("once");
@@ -326,7 +327,7 @@ TEST_F(HookChain, RemovalsDuringTheWalk)
     SendMessageW(plain, MsgPing, 0, 0);
     EXPECT_EQ(SendMessageW(plain, MsgOther, 0, 0), 1002);
     static const SeqEntry removed[] = {
-        {"wnd", MsgPing}, {"hookB", MsgPing},
+        {"hookB", MsgPing},
         {"wnd", MsgOther}, {"hookB", MsgOther}, {"hookA", MsgOther}, {"orig", MsgOther},
         {"hookA", MsgPing}, {"orig", MsgPing},
         {"wnd", MsgPing}, {"once", MsgPing}, {"hookB", MsgPing}, {"hookA", MsgPing}, {"orig", MsgPing},
