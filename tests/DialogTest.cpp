@@ -53,11 +53,7 @@ Size Resized(HWND h, LONG cx, LONG cy)
 class LoggedEdit : public CSEdit {
 public:
     explicit LoggedEdit(test::MessageLog* messageLog) : log(messageLog) {}
-    void OnOK() override
-    {
-        log->Event("edit OnOK");
-        CSEdit::OnOK();
-    }
+    void OnOK() override { log->Event("edit OnOK"); CSEdit::OnOK(); }
     void Store() override { log->Event("edit Store"); }
     test::MessageLog* log;
 };
@@ -67,9 +63,7 @@ class CommandHook : public WMHook {
 public:
     enum Mode { Pass, Handle, RunRestFirst, RemoveAll };
     CommandHook(const char* hookName, test::MessageLog* messageLog, WORD watchId, Mode how = Pass)
-        : name(hookName), log(messageLog), watch(watchId), mode(how)
-    {
-    }
+        : name(hookName), log(messageLog), watch(watchId), mode(how) {}
     int OnDlgMessage(CSDlg* dlg, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
     {
         if (msg != WM_COMMAND || LOWORD(wParam) != watch)

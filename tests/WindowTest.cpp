@@ -63,11 +63,7 @@ public:
         LRESULT result = 0;
         return handler && handler(msg, result) ? result : CSWnd::OnWndMessage(msg, wParam, lParam);
     }
-    void OnPostNcDestroy() override
-    {
-        sequence.Event("OnPostNcDestroy");
-        CSWnd::OnPostNcDestroy();
-    }
+    void OnPostNcDestroy() override { sequence.Event("OnPostNcDestroy"); CSWnd::OnPostNcDestroy(); }
     int HookCount() const { return wndHooks.GetCount(); }
     int Create(DWORD style = WS_POPUP) { return CreateEx(0, FrameworkClass, L"", style, 0, 0, 60, 40, nullptr); }
 

@@ -19,8 +19,8 @@ inline HINSTANCE ExeModule()
 
 // A dialog whose script runs once it is up: OnInitDialog posts MsgScript, so the script runs
 // from the dialog's own loop (modal or not) after the dialog has been shown. A watchdog
-// timer on the dialog closes it with -99 if a script leaves it open, so no test can hang;
-// a window still open when the object ends goes with it.
+// timer on the dialog closes it with -99 if a script leaves it open, so no test can hang.
+// A window still open when the object ends goes with it.
 class ScriptedDlg : public CSDlg {
 public:
     using Script = std::function<void(ScriptedDlg&)>;
@@ -30,13 +30,15 @@ public:
     explicit ScriptedDlg(MessageLog* messageLog = nullptr) : log(messageLog) {}
     ~ScriptedDlg() override { Destroy(); }
 
-    // A template of the test program, run modally, or shown modeless and top-most at (250, 250).
+    // A template of the test program, run modally, or shown modeless (ended by the test: no watchdog) at (250, 250).
     int Run(int id, HWND parent = nullptr) { return Modal(id, ExeModule(), parent); }
     HWND Open(int id, HWND parent = nullptr)
     {
         HWND h = Modeless(id, ExeModule(), parent, TRUE);
-        if (h)
+        if (h) {
+            KillTimer(h, WatchdogTimer);
             SetWindowPos(h, HWND_TOPMOST, 250, 250, 0, 0, SWP_NOSIZE);
+        }
         return h;
     }
 
