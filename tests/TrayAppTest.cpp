@@ -31,7 +31,8 @@ TEST(TrayApplication, SwitchedOnClickedAndStopped)
     HWND trayWindow = nullptr, icon = nullptr;
     ASSERT_TRUE(test::PumpUntil(
         [&] {
-            return (trayWindow = FindWindowW(trayClass, nullptr)) && (icon = test::FirstTrayIcon()) && IsWindowVisible(icon);
+            trayWindow = FindWindowW(trayClass, nullptr);
+            return trayWindow && (icon = test::FirstTrayIcon()) != nullptr && IsWindowVisible(icon);
         },
         15000));
     DWORD trayId = 0;
