@@ -1,14 +1,9 @@
-// Finding icons of the notification area on the screen, and reading the tray's tooltips.
+// The icons of the notification area and the tips the tray shows for them.
 #include "tests/support/TrayArea.h"
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <climits>
 #include <vector>
-
-#include "tests/support/Pixels.h"
-#include "tests/support/TestSupport.h"
 
 namespace test {
 
@@ -17,48 +12,6 @@ HWND TrayWindow()
     // Explorer's own "Shell_TrayWnd" stays hidden; the X11 driver shows the icons in this one.
     HWND tray = FindWindowW(L"__winex11_standalone_tray", nullptr);
     return tray ? tray : FindWindowW(nullptr, L"Wine System Tray");
-}
-
-HWND FirstTrayIcon()
-{
-    HWND tray = TrayWindow();
-    return tray ? GetWindow(tray, GW_CHILD) : nullptr;
-}
-
-bool FindTrayIcon(COLORREF colour, RECT* where)
-{
-    HWND tray = TrayWindow();
-    RECT rc;
-    if (!tray || !IsWindowVisible(tray) || !GetWindowRect(tray, &rc))
-        return false;
-    std::vector<COLORREF> pixels = ScreenPixels(rc);
-    const LONG width = rc.right - rc.left;
-    RECT box = {LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
-    for (size_t i = 0; i < pixels.size(); ++i) {
-        if (pixels[i] != colour)
-            continue;
-        LONG x = rc.left + static_cast<LONG>(i) % width, y = rc.top + static_cast<LONG>(i) / width;
-        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1), std::max(box.bottom, y + 1)};
-    }
-    if (box.left == LONG_MAX)
-        return false;
-    if (where)
-        *where = box;
-    return true;
-}
-
-bool WaitForTrayIcon(COLORREF colour, bool present, RECT* where, DWORD timeoutMs)
-{
-    return PumpUntil([&] { return FindTrayIcon(colour, where) == present; }, timeoutMs);
-}
-
-HWND TrayIconWindowAt(POINT pt)
-{
-    HWND hwnd = WindowFromPoint(pt);
-    DWORD trayProcess = 0, process = 0;
-    GetWindowThreadProcessId(TrayWindow(), &trayProcess);
-    GetWindowThreadProcessId(hwnd, &process);
-    return hwnd && process == trayProcess ? hwnd : nullptr;
 }
 
 std::wstring TrayTipOf(HWND iconWindow)
@@ -104,9 +57,14 @@ std::wstring TrayTipOf(HWND iconWindow)
     return tip;
 }
 
-POINT Centre(const RECT& rc)
+HWND TrayIconWithTip(const std::wstring& tip)
 {
-    return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    HWND tray = TrayWindow();
+    for (HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr; icon; icon = GetWindow(icon, GW_HWNDNEXT)) {
+        if (IsWindowVisible(icon) && TrayTipOf(icon) == tip)
+            return icon;
+    }
+    return nullptr;
 }
 
 } // namespace test
