@@ -23,26 +23,28 @@ TEST(TrayApplication, SwitchedOnClickedAndStopped)
     const std::wstring name = L"GlmbxTestTray" + std::to_wstring(GetCurrentProcessId());
     test::SavedValue entry(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", name.c_str());
 
-    // With nothing running, the launcher in the home folder starts in the tray role.
+    // With nothing running, the launcher in the home folder starts in the tray role. The shell
+    // starts it, not the test: whatever happens, it is ended with the test, or CTest would wait
+    // for the output it inherited.
     TB_Icon::Process(1, 0, 1192, MyMsgAbout, trayClass, name.c_str(), L"Glimpsebox.exe", L"/TB+", L"/TB-");
-    HWND trayWindow = nullptr, icon = nullptr;
-    ASSERT_TRUE(test::PumpUntil(
-        [&] {
-            trayWindow = FindWindowW(trayClass, nullptr);
-            return trayWindow && (icon = test::TrayIconWithTip(L"Glimpsebox")) != nullptr;
-        },
-        15000));
-    DWORD trayId = 0;
-    GetWindowThreadProcessId(trayWindow, &trayId);
-    // The shell started it, not the test: whatever happens below, it does not outlive the test.
     struct Ender {
-        HANDLE process;
+        HANDLE process = nullptr;
         ~Ender()
         {
             TerminateProcess(process, 9);
             CloseHandle(process);
         }
-    } tray{OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, trayId)};
+    } tray;
+    DWORD trayId = 0;
+    HWND icon = nullptr;
+    ASSERT_TRUE(test::PumpUntil(
+        [&] {
+            HWND trayWindow = FindWindowW(trayClass, nullptr);
+            if (trayWindow && !tray.process && GetWindowThreadProcessId(trayWindow, &trayId))
+                tray.process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, trayId);
+            return trayWindow && (icon = test::TrayIconWithTip(L"Glimpsebox")) != nullptr;
+        },
+        15000));
 
     // A second start in the tray role only brings the first forward.
     test::ChildProcess second;

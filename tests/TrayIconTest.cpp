@@ -58,14 +58,14 @@ public:
         return handledSubCode && wParam == handledSubCode;
     }
     WORD GetProdID() override { return product; }
-    void OnLeftClick() override
-    {
-        log.Event("OnLeftClick");
-        if (onLeft)
-            onLeft();
-    }
+    void OnLeftClick() override { log.Event("OnLeftClick"); }
     void OnDoubleClick() override { log.Event("OnDoubleClick"); }
-    void OnRightClick() override { log.Event("OnRightClick"); }
+    void OnRightClick() override
+    {
+        log.Event("OnRightClick");
+        if (onRight)
+            onRight();
+    }
     void OnCreateWnd() override { log.Event("OnCreateWnd"); }
     void OnDestroyWnd() override
     {
@@ -91,7 +91,7 @@ public:
     WPARAM handledSubCode = 0;
     LRESULT handledResult = 0;
     int quitCode = -1;  // posted by OnDestroyWnd when not negative
-    std::function<void()> onLeft;
+    std::function<void()> onRight;
     std::function<int()> onInit;
 };
 
@@ -106,7 +106,7 @@ protected:
 
 } // namespace
 
-TEST_F(TrayIconTest, StartShowsWhatModifyStoredAndCloseRemovesIt)
+TEST_F(TrayIconTest, StartShowsWhatModifyStoredAndStopFreesTheClass)
 {
     // Before Start there is no window: Modify only stores, ShowIcon and Close do nothing.
     const wchar_t tip[] = L"Stored before start";
@@ -128,41 +128,10 @@ TEST_F(TrayIconTest, StartShowsWhatModifyStoredAndCloseRemovesIt)
     EXPECT_EQ(second.Start(cls, nullptr, nullptr, 1), 0);
     EXPECT_EQ(second.IsIconShown(), 0);
 
-    log.Clear();
-    icon.Close();
-    EXPECT_EQ(icon.IsIconShown(), 0);
-    EXPECT_TRUE(test::PumpUntil([&] { return !icon.IsReady(); }, 5000));
+    icon.Finish();
     EXPECT_TRUE(WaitForTip(tip, false));
-    static const SeqEntry closed[] = {{"icon", WM_CLOSE}, {"OnDestroyWnd"}, {nullptr}};
-    EXPECT_TRUE(OkSequence(log, closed));
-    icon.Stop();
     EXPECT_EQ(second.Start(cls, nullptr, nullptr, 0), 1);
     second.Finish();
-}
-
-TEST_F(TrayIconTest, NotificationsBecomePostedClicksWithTheIconId)
-{
-    ASSERT_EQ(icon.Start(L"GlmbxTestTrayNotify", nullptr, nullptr, 0), 1);
-    log.Clear();
-    // Only the releases and the double click count, the newer form with the id in the high
-    // word too. Each click is posted, so it runs after the notification has returned.
-    const LPARAM notifications[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONUP,     WM_CONTEXTMENU,
-                                    WM_MOUSEMOVE,   WM_LBUTTONUP,   WM_LBUTTONDBLCLK, MAKELPARAM(WM_RBUTTONUP, 1)};
-    std::vector<SeqEntry> expected;
-    for (LPARAM notification : notifications) {
-        EXPECT_EQ(SendMessageW(icon, Notify, 7, notification), 0);
-        if (notification != WM_MOUSEMOVE)
-            expected.push_back({"icon", Notify, SeqLParam, 0, notification});
-    }
-    test::PumpPending();
-    const std::pair<UINT, const char*> clicks[] = {
-        {LeftClick, "OnLeftClick"}, {DoubleClick, "OnDoubleClick"}, {RightClick, "OnRightClick"}};
-    for (const auto& click : clicks) {
-        expected.push_back({"icon", click.first, SeqWParam | SeqLParam, 7, 0});
-        expected.push_back({click.second});
-    }
-    expected.push_back({nullptr});
-    EXPECT_TRUE(OkSequence(log, expected.data()));
 }
 
 TEST_F(TrayIconTest, CloseRequestNeedsTheProductNumber)
@@ -274,32 +243,43 @@ TEST_F(TrayIconTest, SecondRunAndAControllingProgramReachTheRunningOne)
     EXPECT_TRUE(OkSequence(log, expected));
 }
 
-TEST(TrayRun, InitLoopAndExitOfOneProgram)
+TEST(TrayRun, InitClicksAndExitOfOneProgram)
 {
     TestIcon icon;
     test::MessageLog& log = icon.log;
     const wchar_t cls[] = L"GlmbxTestTrayRun";
     icon.quitCode = 5;
-    // The program starts its icon, then clicks itself and sends itself the stop request.
+    // The program starts its icon and hears of the mouse. Only the releases and the double click
+    // count, the newer form with the id in the high word too; each click is posted, so it runs
+    // after the notifications queued before it. At the right click it sends itself the stop request.
+    const LPARAM notifications[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONUP,     WM_CONTEXTMENU,
+                                    WM_MOUSEMOVE,   WM_LBUTTONUP,   WM_LBUTTONDBLCLK, MAKELPARAM(WM_RBUTTONUP, 1)};
     icon.onInit = [&] {
         int started = icon.Start(cls, Icon, L"run", 1);
-        PostMessageW(icon, Notify, 1, WM_LBUTTONUP);
+        for (LPARAM notification : notifications)
+            PostMessageW(icon, Notify, 7, notification);
         return started;
     };
-    icon.onLeft = [&] { TB_Icon::Run(nullptr, cls, Product, nullptr, nullptr, 0); };
+    icon.onRight = [&] { TB_Icon::Run(nullptr, cls, Product, nullptr, nullptr, 0); };
     EXPECT_EQ(TB_Icon::Run(&icon, cls, Product, GetModuleHandleW(nullptr), nullptr, SW_SHOWNORMAL), 5);
     EXPECT_EQ(icon.IsIconShown(), 0);
     EXPECT_TRUE(WaitForTip(L"run", false));
-    static const SeqEntry expected[] = {{"InitInstance"},
-                                        {"OnCreateWnd"},
-                                        {"icon", Notify, SeqLParam, 0, WM_LBUTTONUP},
-                                        {"icon", LeftClick},
-                                        {"OnLeftClick"},
-                                        {"icon", WM_CLOSE},
-                                        {"OnDestroyWnd"},
-                                        {"ExitInstance"},
-                                        {nullptr}};
-    EXPECT_TRUE(OkSequence(log, expected));
+    std::vector<SeqEntry> expected = {{"InitInstance"}, {"OnCreateWnd"}};
+    for (LPARAM notification : notifications) {
+        if (notification != WM_MOUSEMOVE)
+            expected.push_back({"icon", Notify, SeqWParam | SeqLParam, 7, notification});
+    }
+    expected.insert(expected.end(), {{"icon", LeftClick, SeqWParam | SeqLParam, 7, 0},
+                                     {"OnLeftClick"},
+                                     {"icon", DoubleClick, SeqWParam | SeqLParam, 7, 0},
+                                     {"OnDoubleClick"},
+                                     {"icon", RightClick, SeqWParam | SeqLParam, 7, 0},
+                                     {"OnRightClick"},
+                                     {"icon", WM_CLOSE},
+                                     {"OnDestroyWnd"},
+                                     {"ExitInstance"},
+                                     {nullptr}});
+    EXPECT_TRUE(OkSequence(log, expected.data()));
 
     // ExitInstance unregistered the class: the program can run again. This time InitInstance
     // fails (Start cannot register a class without a name): no loop, ExitInstance all the same.

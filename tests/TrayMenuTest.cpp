@@ -36,22 +36,16 @@ void Key(HWND hwnd, WPARAM key)
     PostMessageW(hwnd, WM_KEYDOWN, key, 0);
 }
 
-// "id text" per item, "*" after the default one, "-" for a separator, joined with "|".
+// "id text" per item (a separator has neither), "*" after the default one, joined with "|".
 std::string MenuText(HMENU menu)
 {
     std::string text;
     for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
         wchar_t name[64] = L"";
-        MENUITEMINFOW info = {};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING | MIIM_STATE;
-        info.dwTypeData = name;
-        info.cch = 64;
-        GetMenuItemInfoW(menu, i, TRUE, &info);
-        text += i ? "|" : "";
-        text += (info.fType & MFT_SEPARATOR) ? std::string("-")
-                                              : std::to_string(info.wID) + " " + test::ToUtf8(name) +
-                                                    (info.fState & MFS_DEFAULT ? "*" : "");
+        GetMenuStringW(menu, i, name, 64, MF_BYPOSITION);
+        UINT id = GetMenuItemID(menu, i);
+        text += (i ? "|" : "") + std::to_string(id) + " " + test::ToUtf8(name) +
+                (id == GetMenuDefaultItem(menu, FALSE, 0) ? "*" : "");
     }
     return text;
 }
@@ -62,7 +56,16 @@ class TestTray : public MyTB_Icon {
 public:
     using Step = std::function<void(HWND box)>;  // box: null for the menu
 
-    ~TestTray() override { End(); }
+    TestTray()
+    {
+        holder = CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP | WS_VISIBLE, 500, 400, 60, 40, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    }
+    ~TestTray() override
+    {
+        End();
+        DestroyWindow(holder);
+    }
     // Start-up as Run does it.
     bool Begin()
     {
@@ -118,9 +121,38 @@ public:
         MyTB_Icon::OnRightClick();
     }
 
+    // Another window of this process takes the foreground, as when the user looks elsewhere.
+    bool LookElsewhere()
+    {
+        SetForegroundWindow(holder);
+        return test::PumpUntil([&] { return GetForegroundWindow() == holder; }, 5000);
+    }
+    // Inside a pop-up's loop: a right and a left click arrive; they must bring the pop-up's
+    // window forward (for a menu, which is never active, the tray's) and start nothing.
+    void ClicksBringForward(HWND expectedForeground)
+    {
+        ASSERT_TRUE(LookElsewhere());
+        int handlersBefore = handlers, menusBefore = menus;
+        PostMessageW(GetHandle(), Notify, IconID, WM_RBUTTONUP);
+        PostMessageW(GetHandle(), Notify, IconID, WM_LBUTTONUP);
+        EXPECT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == expectedForeground; }, 5000));
+        test::PumpPending();
+        EXPECT_TRUE(handlers == handlersBefore && menus == menusBefore && !Mirror().IsOpen());
+    }
+    // The sub-code 51 notices posted to the holder as an open start dialog.
+    std::vector<LPARAM> Notices()
+    {
+        std::vector<LPARAM> notices;
+        MSG msg;
+        while (PeekMessageW(&msg, holder, ProductInfo::GetMyMessage(), ProductInfo::GetMyMessage(), PM_REMOVE))
+            notices.push_back(msg.wParam == MyMsgTrayNotice ? msg.lParam : -1);
+        return notices;
+    }
+
     std::deque<Step> steps;
     std::string menuText;
     int menus = 0, handlers = 0, unplanned = 0;
+    HWND holder;
 
 private:
     // Not a key: a menu answers keys only while its owner has the foreground.
@@ -146,72 +178,9 @@ TestTray::Step Choose(HWND hwnd, int downs)
     };
 }
 
-class TrayMenuTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        holder = CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP | WS_VISIBLE, 500, 400, 60, 40, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
-    }
-    void TearDown() override { DestroyWindow(holder); }
-
-    // Another window of this process takes the foreground, as when the user looks elsewhere.
-    bool LookElsewhere()
-    {
-        SetForegroundWindow(holder);
-        return test::PumpUntil([&] { return GetForegroundWindow() == holder; }, 5000);
-    }
-    // Inside a pop-up's loop: a right and a left click arrive; they must bring the pop-up's
-    // window forward (for a menu, which is never active, the tray's) and start nothing.
-    void ClicksBringForward(TestTray& tray, HWND expectedForeground)
-    {
-        ASSERT_TRUE(LookElsewhere());
-        int handlers = tray.handlers, menus = tray.menus;
-        PostMessageW(tray, Notify, MyTB_Icon::IconID, WM_RBUTTONUP);
-        PostMessageW(tray, Notify, MyTB_Icon::IconID, WM_LBUTTONUP);
-        EXPECT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == expectedForeground; }, 5000));
-        test::PumpPending();
-        EXPECT_EQ(tray.handlers, handlers);
-        EXPECT_EQ(tray.menus, menus);
-        EXPECT_FALSE(tray.Mirror().IsOpen());
-    }
-    // The sub-code 51 notices the tray has posted to the holder as an open start dialog.
-    std::vector<LPARAM> Notices()
-    {
-        std::vector<LPARAM> notices;
-        MSG msg;
-        while (PeekMessageW(&msg, holder, ProductInfo::GetMyMessage(), ProductInfo::GetMyMessage(), PM_REMOVE))
-            notices.push_back(msg.wParam == MyMsgTrayNotice ? msg.lParam : -1);
-        return notices;
-    }
-
-    HWND holder = nullptr;
-};
-
 } // namespace
 
-TEST_F(TrayMenuTest, ItemsNothingChosenAndTheCloseRequestWhileTheMenuIsOpen)
-{
-    TestTray tray;
-    ASSERT_TRUE(tray.Begin());
-    // Escape ends the menu without a choice: nothing is done.
-    tray.steps.push_back([&](HWND) { Key(tray, VK_ESCAPE); });
-    ASSERT_TRUE(tray.Click(WM_RBUTTONUP));
-    EXPECT_EQ(tray.menus, 1);
-    EXPECT_EQ(tray.menuText, "113 Open*|-|110 Configure|112 About|111 Exit");
-    EXPECT_TRUE(tray.IsReady());
-    EXPECT_EQ(tray.IsIconShown(), 1);
-    EXPECT_FALSE(tray.Mirror().IsOpen());
-
-    // The product's close request while the menu is open ends the program, menu and all.
-    tray.steps.push_back([&](HWND) { ProductInfo::PostMyMessage(tray, MyMsgClose, GetProductInfo()->GetID()); });
-    ASSERT_TRUE(tray.Click(WM_RBUTTONUP));
-    EXPECT_TRUE(test::PumpUntil([&] { return !tray.IsReady(); }, 10000));
-    EXPECT_EQ(tray.IsIconShown(), 0);
-    EXPECT_EQ(tray.unplanned, 0);
-}
-
-TEST_F(TrayMenuTest, OpenOpensTheMirrorAndAnotherClickChangesNothing)
+TEST(TrayMenuTest, OpenOpensTheMirrorAndAnotherClickChangesNothing)
 {
     test::StandinProcess shell;
     ASSERT_TRUE(shell.StartItems(test::ItemLine(60, 60, "FF0000", "Red") + test::ItemLine(300, 60, "00FF00", "Green")));
@@ -237,21 +206,21 @@ TEST_F(TrayMenuTest, OpenOpensTheMirrorAndAnotherClickChangesNothing)
     EXPECT_EQ(tray.unplanned, 0);
 }
 
-TEST_F(TrayMenuTest, ClicksWhileAPopupIsOpenBringItForward)
+TEST(TrayMenuTest, ClicksWhileAPopupIsOpenBringItForward)
 {
     TestTray tray;
     ASSERT_TRUE(tray.Begin());
     // The About box and the window-size message, asked for twice and shown once; then the menu,
-    // which shows that the boxes left the clicks working.
+    // which shows that the boxes left the clicks working, ended by Escape without a choice.
     const WPARAM popups[] = {MyMsgAbout, MyMsgWindowSize, 0};
     std::vector<std::wstring> shown;
     for (WPARAM subCode : popups) {
         tray.steps.push_back([&, subCode](HWND box) {
             shown.push_back(box ? test::Text(box) + L": " + test::Text(GetDlgItem(box, 0xFFFF)) : L"menu");
-            ClicksBringForward(tray, box ? box : tray.GetHandle());
+            tray.ClicksBringForward(box ? box : tray.GetHandle());
             if (!box)
                 return Key(tray, VK_ESCAPE);
-            EXPECT_TRUE(LookElsewhere());
+            EXPECT_TRUE(tray.LookElsewhere());
             EXPECT_TRUE(ProductInfo::PostMyMessage(tray, subCode, MAKELPARAM(250, 180)));
             EXPECT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == box; }, 5000));
             PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -268,11 +237,18 @@ TEST_F(TrayMenuTest, ClicksWhileAPopupIsOpenBringItForward)
     EXPECT_EQ(shown, (std::vector<std::wstring>{
                          L"About Glimpsebox: ", L"Glimpsebox: The current Glimpsebox window size is 250 x 180 pixels.",
                          L"menu"}));
+    EXPECT_EQ(tray.menuText, "113 Open*|0 |110 Configure|112 About|111 Exit");
+    EXPECT_TRUE(tray.IsReady() && tray.IsIconShown() && !tray.Mirror().IsOpen());
+
+    // The product's close request while the menu is open ends the program, menu and all.
+    tray.steps.push_back([&](HWND) { ProductInfo::PostMyMessage(tray, MyMsgClose, GetProductInfo()->GetID()); });
+    ASSERT_TRUE(tray.Click(WM_RBUTTONUP));
+    EXPECT_TRUE(test::PumpUntil([&] { return !tray.IsReady(); }, 10000));
+    EXPECT_EQ(tray.IsIconShown(), 0);
     EXPECT_EQ(tray.unplanned, 0);
-    EXPECT_EQ(tray.handlers, 1);
 }
 
-TEST_F(TrayMenuTest, ExitAsksAboutTheLogOnEntries)
+TEST(TrayMenuTest, ExitAsksAboutTheLogOnEntries)
 {
     const wchar_t runKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     test::SavedValue user(HKEY_CURRENT_USER, runKey, MyTB_Icon::AutoLoadName);
@@ -353,7 +329,7 @@ std::vector<COLORREF> PaintedIcon(HWND* icon)
 
 } // namespace
 
-TEST_F(TrayMenuTest, LowColourOptionSwapsTheIconOtherOptionsLeaveIt)
+TEST(TrayMenuTest, LowColourOptionSwapsTheIconOtherOptionsLeaveIt)
 {
     test::SavedValue options(HKEY_CURRENT_USER, AppKey, L"Options");
     test::SavedValue border(HKEY_CURRENT_USER, AppKey, MyOpts::pszBorderType);
@@ -400,7 +376,7 @@ TEST_F(TrayMenuTest, LowColourOptionSwapsTheIconOtherOptionsLeaveIt)
     EXPECT_EQ(PaintedIcon(&icon), low);
 }
 
-TEST_F(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
+TEST(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
 {
     // The home folder holds a recorder under the launcher's name.
     test::SavedValue home(HKEY_LOCAL_MACHINE, L"Software\\Corvantrix\\Glimpsebox\\Setup", L"Home");
@@ -408,12 +384,12 @@ TEST_F(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
     ASSERT_TRUE(home.Set(dir));
     ASSERT_TRUE(CopyFileW((test::ExeDir() + L"\\LaunchRecorder.exe").c_str(), launcher.c_str(), FALSE));
     // The tray tells an open start dialog that it is there, and that it is going.
-    GetSharedData()->hwndDlgMain = holder;
     TestTray tray;
+    GetSharedData()->hwndDlgMain = tray.holder;
     bool begun = tray.Begin();
     GetSharedData()->hwndDlgMain = nullptr;
     ASSERT_TRUE(begun);
-    EXPECT_EQ(Notices(), std::vector<LPARAM>{1});
+    EXPECT_EQ(tray.Notices(), std::vector<LPARAM>{1});
 
     // From the menu, and when the mirror window asks.
     tray.steps.push_back(Choose(tray, KeyConfigure));
@@ -426,22 +402,19 @@ TEST_F(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
 
     // Without the launcher: the shell's message, which clicks bring forward; the tray goes on.
     ASSERT_TRUE(test::PumpUntil([&] { return DeleteFileW(launcher.c_str()) != FALSE; }, 10000));
-    bool told = false;
     tray.steps.push_back([&](HWND box) {
-        told = true;
-        ClicksBringForward(tray, box);
+        tray.ClicksBringForward(box);
         PostMessageW(box, WM_COMMAND, IDOK, 0);
     });
     ASSERT_TRUE(ProductInfo::PostMyMessage(tray, MyMsgConfigure, 0));
-    EXPECT_TRUE(test::PumpUntil([&] { return told && GetLastActivePopup(tray) == tray.GetHandle(); }, 15000));
-    EXPECT_TRUE(tray.IsReady());
-    EXPECT_EQ(tray.IsIconShown(), 1);
-    EXPECT_EQ(tray.unplanned, 0);
+    EXPECT_TRUE(test::PumpUntil([&] { return tray.steps.empty() && GetLastActivePopup(tray) == tray.GetHandle(); },
+                                15000));
+    EXPECT_TRUE(tray.IsReady() && tray.IsIconShown() && tray.unplanned == 0);
 
-    GetSharedData()->hwndDlgMain = holder;
+    GetSharedData()->hwndDlgMain = tray.holder;
     tray.End();
     GetSharedData()->hwndDlgMain = nullptr;
-    EXPECT_EQ(Notices(), std::vector<LPARAM>{0});
+    EXPECT_EQ(tray.Notices(), std::vector<LPARAM>{0});
     DeleteFileW(log.c_str());
     RemoveDirectoryW(dir.c_str());
 }
