@@ -50,36 +50,37 @@ std::string MenuText(HMENU menu)
     return text;
 }
 
-// The tray with a test's eyes. Each menu it tracks and each dialog of its thread takes the
-// next step; a pop-up without one is dismissed and counted.
+// The tray with a test's eyes, started as Run starts it. Each menu it tracks and each dialog of
+// its thread takes the next step; a pop-up without one is dismissed and counted. A holder
+// window stands for the user's other windows, or for an open start dialog.
 class TestTray : public MyTB_Icon {
 public:
     using Step = std::function<void(HWND box)>;  // box: null for the menu
 
-    TestTray()
+    explicit TestTray(bool startDialogOpen = false) : startDialog(startDialogOpen)
     {
         holder = CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP | WS_VISIBLE, 500, 400, 60, 40, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
+        boxes = std::make_unique<test::BoxAnswerer>(
+            [this](HWND box) { PostMessageW(GetHandle(), StepMsg, 0, reinterpret_cast<LPARAM>(box)); }, true);
+        GetSharedData()->hwndDlgMain = startDialog ? holder : nullptr;
+        begun = InitInstance(GetModuleHandleW(nullptr), L"", SW_SHOWNORMAL) != 0;
+        GetSharedData()->hwndDlgMain = nullptr;
     }
     ~TestTray() override
     {
         End();
         DestroyWindow(holder);
     }
-    // Start-up as Run does it.
-    bool Begin()
-    {
-        boxes = std::make_unique<test::BoxAnswerer>(
-            [this](HWND box) { PostMessageW(GetHandle(), StepMsg, 0, reinterpret_cast<LPARAM>(box)); }, true);
-        return begun = InitInstance(GetModuleHandleW(nullptr), L"", SW_SHOWNORMAL) != 0;
-    }
     // What remains of its window is closed, then ExitInstance, once.
     void End()
     {
         Close();
         test::PumpUntil([this] { return !IsReady(); }, 10000);
+        GetSharedData()->hwndDlgMain = startDialog ? holder : nullptr;
         if (begun)
             ExitInstance();
+        GetSharedData()->hwndDlgMain = nullptr;
         begun = false;
         boxes.reset();
     }
@@ -90,6 +91,15 @@ public:
         PostMessageW(GetHandle(), Notify, IconID, mouse);
         return test::PumpUntil([&] { return handlers > before; }, 15000);
     }
+    // A menu step that picks the item `downs` Down keys away.
+    Step Choose(int downs)
+    {
+        return [this, downs](HWND) {
+            for (int i = 0; i < downs; ++i)
+                Key(GetHandle(), VK_DOWN);
+            Key(GetHandle(), VK_RETURN);
+        };
+    }
 
     LRESULT OnWndMessage(UINT message, WPARAM wParam, LPARAM lParam) override
     {
@@ -98,14 +108,14 @@ public:
             menuText = MenuText(reinterpret_cast<HMENU>(wParam));
             // Read by the menu's loop once the menu is up.
             PostMessageW(GetHandle(), StepMsg, 0, 0);
+        } else if (message == StepMsg && steps.empty()) {
+            // Not a key: a menu answers keys only while its owner has the foreground.
+            ++unplanned;
+            lParam ? EndDialog(reinterpret_cast<HWND>(lParam), IDCANCEL) : EndMenu();
         } else if (message == StepMsg) {
-            HWND box = reinterpret_cast<HWND>(lParam);
-            Step step = steps.empty() ? Dismiss : steps.front();
-            unplanned += steps.empty();
-            if (!steps.empty())
-                steps.pop_front();
-            step(box);
-            return 0;
+            Step step = steps.front();
+            steps.pop_front();
+            step(reinterpret_cast<HWND>(lParam));
         }
         return MyTB_Icon::OnWndMessage(message, wParam, lParam);
     }
@@ -152,31 +162,12 @@ public:
     std::deque<Step> steps;
     std::string menuText;
     int menus = 0, handlers = 0, unplanned = 0;
-    HWND holder;
 
 private:
-    // Not a key: a menu answers keys only while its owner has the foreground.
-    static void Dismiss(HWND box)
-    {
-        if (box)
-            EndDialog(box, IDCANCEL);
-        else
-            EndMenu();
-    }
-
     std::unique_ptr<test::BoxAnswerer> boxes;
-    bool begun = false;
+    HWND holder;
+    bool startDialog, begun;
 };
-
-// A menu step that picks the item `downs` Down keys away.
-TestTray::Step Choose(HWND hwnd, int downs)
-{
-    return [hwnd, downs](HWND) {
-        for (int i = 0; i < downs; ++i)
-            Key(hwnd, VK_DOWN);
-        Key(hwnd, VK_RETURN);
-    };
-}
 
 } // namespace
 
@@ -187,8 +178,8 @@ TEST(TrayMenuTest, OpenOpensTheMirrorAndAnotherClickChangesNothing)
     test::SavedValue posX(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosX);
     test::SavedValue posY(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosY);
     TestTray tray;
-    ASSERT_TRUE(tray.Begin());
-    tray.steps.push_back(Choose(tray, KeyOpen));
+    ASSERT_TRUE(tray.IsReady());
+    tray.steps.push_back(tray.Choose(KeyOpen));
     ASSERT_TRUE(tray.Click(WM_RBUTTONUP));
     HWND mirror = tray.Mirror().GetHandle();
     ASSERT_TRUE(tray.Mirror().IsOpen());
@@ -209,7 +200,7 @@ TEST(TrayMenuTest, OpenOpensTheMirrorAndAnotherClickChangesNothing)
 TEST(TrayMenuTest, ClicksWhileAPopupIsOpenBringItForward)
 {
     TestTray tray;
-    ASSERT_TRUE(tray.Begin());
+    ASSERT_TRUE(tray.IsReady());
     // The About box and the window-size message, asked for twice and shown once; then the menu,
     // which shows that the boxes left the clicks working, ended by Escape without a choice.
     const WPARAM popups[] = {MyMsgAbout, MyMsgWindowSize, 0};
@@ -253,48 +244,44 @@ TEST(TrayMenuTest, ExitAsksAboutTheLogOnEntries)
     const wchar_t runKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     test::SavedValue user(HKEY_CURRENT_USER, runKey, MyTB_Icon::AutoLoadName);
     test::SavedValue machine(HKEY_LOCAL_MACHINE, runKey, MyTB_Icon::AutoLoadName);
-    const std::wstring userQuestion = L"YNC Do you want this icon to be loaded next time you log in to Windows?";
-    const std::wstring allQuestion = L"YN Do you want this icon to be loaded for all users at Windows startup?";
+    const std::wstring userQuestion = L"Do you want this icon to be loaded next time you log in to Windows?";
+    const std::wstring machineQuestion = L"Do you want this icon to be loaded for all users at Windows startup?";
+    // The questions asked, each with its answer: "U" about the current user's entry (Yes, No,
+    // Cancel), "M" about the machine's (Yes, No); with the question icon, while the icon is away.
     const struct {
         bool user, machine;
-        std::vector<WPARAM> answers;
+        std::string questions;
         bool ends, userAfter, machineAfter;
-    } cases[] = {
-        {false, false, {}, true, false, false},       {true, false, {IDCANCEL}, false, true, false},
-        {true, false, {IDNO}, true, false, false},    {true, false, {IDYES}, true, true, false},
-        {true, true, {IDYES, IDNO}, true, true, false}, {true, true, {IDNO, IDYES}, true, false, true},
-    };
+    } cases[] = {{false, false, "", true, false, false},  {true, false, "UC", false, true, false},
+                 {true, false, "UN", true, false, false}, {true, false, "UY", true, true, false},
+                 {true, true, "UYMN", true, true, false}, {true, true, "UNMY", true, false, true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.user << c.machine << " answers " << c.answers.size());
+        SCOPED_TRACE(testing::Message() << c.user << c.machine << " " << c.questions);
         user.Delete();
         machine.Delete();
         ASSERT_TRUE(!c.user || user.Set(L"\"C:\\Glimpsebox\\Glimpsebox.exe\" /TB+"));
         ASSERT_TRUE(!c.machine || machine.Set(L"\"C:\\Glimpsebox\\Glimpsebox.exe\" /TB+"));
         TestTray tray;
-        ASSERT_TRUE(tray.Begin());
-        // Each question: its buttons and text, with the question icon, while the icon is away.
-        std::vector<std::wstring> asked;
-        tray.steps.push_back(Choose(tray, KeyExit));
-        for (WPARAM answer : c.answers) {
+        ASSERT_TRUE(tray.IsReady());
+        std::string asked;
+        tray.steps.push_back(tray.Choose(KeyExit));
+        for (size_t i = 1; i < c.questions.size(); i += 2) {
+            const char answer = c.questions[i];
             tray.steps.push_back([&, answer](HWND box) {
-                std::wstring buttons;
-                for (auto button : {std::make_pair(IDYES, L'Y'), {IDNO, L'N'}, {IDCANCEL, L'C'}}) {
-                    if (GetDlgItem(box, button.first))
-                        buttons += button.second;
-                }
-                HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageW(box, 0x440, STM_GETICON, 0, 0));
-                EXPECT_EQ(icon, LoadIconW(nullptr, IDI_QUESTION));
+                const std::wstring text = test::Text(GetDlgItem(box, 0xFFFF));
+                const bool yesNo = GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO), cancel = GetDlgItem(box, IDCANCEL);
+                asked += yesNo && cancel && text == userQuestion ? 'U'
+                         : yesNo && !cancel && text == machineQuestion ? 'M'
+                                                                        : '?';
+                asked += answer;
+                EXPECT_EQ(SendDlgItemMessageW(box, 0x440, STM_GETICON, 0, 0),
+                          reinterpret_cast<LRESULT>(LoadIconW(nullptr, IDI_QUESTION)));
                 EXPECT_EQ(tray.IsIconShown(), 0);
-                asked.push_back(buttons + L" " + test::Text(GetDlgItem(box, 0xFFFF)));
-                PostMessageW(box, WM_COMMAND, answer, 0);
+                PostMessageW(box, WM_COMMAND, answer == 'Y' ? IDYES : answer == 'N' ? IDNO : IDCANCEL, 0);
             });
         }
         ASSERT_TRUE(tray.Click(WM_RBUTTONUP));
-        EXPECT_TRUE(tray.steps.empty());
-        std::vector<std::wstring> expected;
-        for (size_t i = 0; i < c.answers.size(); ++i)
-            expected.push_back(c.user && i == 0 ? userQuestion : allQuestion);
-        EXPECT_EQ(asked, expected);
+        EXPECT_EQ(asked, c.questions);
         EXPECT_TRUE(test::PumpUntil([&] { return (tray.IsReady() != 0) != c.ends; }, 10000));
         EXPECT_EQ(tray.IsIconShown(), c.ends ? 0 : 1);
         EXPECT_EQ(user.Exists(), c.userAfter);
@@ -340,7 +327,7 @@ TEST(TrayMenuTest, LowColourOptionSwapsTheIconOtherOptionsLeaveIt)
     std::vector<COLORREF> normal, low, back;
     {
         TestTray tray;
-        ASSERT_TRUE(tray.Begin());
+        ASSERT_TRUE(tray.IsReady());
         HWND icon = nullptr;
         normal = PaintedIcon(&icon);
         ASSERT_FALSE(normal.empty());
@@ -371,7 +358,7 @@ TEST(TrayMenuTest, LowColourOptionSwapsTheIconOtherOptionsLeaveIt)
     // Set before the start: the 16-colour icon from the first moment.
     store(L"Options", MyOpts::FlagLowColorIcon);
     TestTray tray;
-    ASSERT_TRUE(tray.Begin());
+    ASSERT_TRUE(tray.IsReady());
     HWND icon = nullptr;
     EXPECT_EQ(PaintedIcon(&icon), low);
 }
@@ -384,15 +371,12 @@ TEST(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
     ASSERT_TRUE(home.Set(dir));
     ASSERT_TRUE(CopyFileW((test::ExeDir() + L"\\LaunchRecorder.exe").c_str(), launcher.c_str(), FALSE));
     // The tray tells an open start dialog that it is there, and that it is going.
-    TestTray tray;
-    GetSharedData()->hwndDlgMain = tray.holder;
-    bool begun = tray.Begin();
-    GetSharedData()->hwndDlgMain = nullptr;
-    ASSERT_TRUE(begun);
+    TestTray tray(true);
+    ASSERT_TRUE(tray.IsReady());
     EXPECT_EQ(tray.Notices(), std::vector<LPARAM>{1});
 
     // From the menu, and when the mirror window asks.
-    tray.steps.push_back(Choose(tray, KeyConfigure));
+    tray.steps.push_back(tray.Choose(KeyConfigure));
     ASSERT_TRUE(tray.Click(WM_RBUTTONUP));
     ASSERT_TRUE(ProductInfo::PostMyMessage(tray, MyMsgConfigure, 0));
     const std::wstring log = launcher + L".log";
@@ -411,9 +395,7 @@ TEST(TrayMenuTest, ConfigureStartsTheLauncherWithoutArguments)
                                 15000));
     EXPECT_TRUE(tray.IsReady() && tray.IsIconShown() && tray.unplanned == 0);
 
-    GetSharedData()->hwndDlgMain = tray.holder;
     tray.End();
-    GetSharedData()->hwndDlgMain = nullptr;
     EXPECT_EQ(tray.Notices(), std::vector<LPARAM>{0});
     DeleteFileW(log.c_str());
     RemoveDirectoryW(dir.c_str());
