@@ -1,11 +1,9 @@
-// Window placement and dialog helpers on real windows, text fitting and menu texts, the
-// product's message boxes and the common dialogs (answered by a hook, so that nothing waits on
-// a person).
+// Window placement on real windows, text fitting and menu texts, the product's message boxes and
+// the common dialogs' filters and colour chooser (answered by a hook: nothing waits on a person).
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commdlg.h>
-#include <dlgs.h>
 
 #include <string>
 #include <vector>
@@ -14,7 +12,6 @@
 #include "support/BoxAnswerer.h"
 #include "support/TestSupport.h"
 #include "sys/CommonDlg.h"
-#include "sys/PathUtil.h"
 #include "sys/RegKey.h"
 #include "sys/ResStr.h"
 #include "sys/WndUtil.h"
@@ -105,10 +102,6 @@ TEST(Placement, StoredPositionComesBackKeptOnScreen)
     GetProductInfo()->PushAppRootKey(root.c_str());
     HWND window = Window(WS_POPUP, nullptr, {0, 0, 200, 100});
 
-    // Nothing stored and no key: the window stays.
-    SetWndOrigin(window, 33, 44);
-    WndRestorePosition(window, L"Main");
-    EXPECT_TRUE(At(window, 33, 44));
     SetWndOrigin(window, 120, 80);
     WndStorePosition(window, L"Main");
     RegKey key(root.c_str(), 1);
@@ -117,8 +110,7 @@ TEST(Placement, StoredPositionComesBackKeptOnScreen)
     WndRestorePosition(window, L"Main");
     EXPECT_TRUE(At(window, 120, 80));
 
-    // At least half of the window on the screen, and its top below the screen's; a missing
-    // value is where the window is.
+    // Half the window on the screen at least, its top below the screen's; missing: where it is.
     const int screenX = GetSystemMetrics(SM_CXSCREEN), screenY = GetSystemMetrics(SM_CYSCREEN);
     const struct {
         const wchar_t* left;
@@ -220,32 +212,8 @@ TEST(CommonDialogs, BrowseFilterIsPreparedForTheDialog)
     EXPECT_EQ(PrepareBrowseFilter(L"x|y", out, 1), 0);
 }
 
-TEST(CommonDialogs, BrowseForFileAndChooseColour)
+TEST(CommonDialogs, ColourChooserStartsFromTheGivenColour)
 {
-    std::wstring dir = test::NewTempDir(L"browse"), file = dir + L"\\Chosen File.txt";
-    ASSERT_TRUE(test::WriteUtf8File(file, "x"));
-    wchar_t path[MAX_PATH] = L"";
-    {
-        BoxAnswerer answer(Press(IDCANCEL));
-        EXPECT_EQ(BrowseForFile(nullptr, 0, path, nullptr, dir.c_str(), L"Text|*.txt"), 0);
-        EXPECT_EQ(answer.caption, L"Browse for file");
-        EXPECT_STREQ(path, L"");
-    }
-    {
-        // A name typed in other letters comes back as the folder stores it.
-        BoxAnswerer answer([](HWND dialog) {
-            SetWindowTextW(GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1),
-                           L"chosen file.TXT");
-            Press(IDOK)(dialog);
-        });
-        EXPECT_NE(BrowseForFile(nullptr, 0, path, L"Pick one", dir.c_str(), nullptr), 0);
-        EXPECT_EQ(answer.caption, L"Pick one");
-        EXPECT_EQ(std::wstring(FindNameExt(path)), L"Chosen File.txt");
-        EXPECT_TRUE(IsSamePath(path, file.c_str()));
-    }
-    DeleteFileW(file.c_str());
-    RemoveDirectoryW(dir.c_str());
-
     // The colour dialog starts from the colour ("none" as black); "Define Custom Colors >>" only
     // with the caller's custom colours; Cancel keeps the colour.
     COLORREF custom[16];

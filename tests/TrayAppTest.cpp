@@ -1,6 +1,5 @@
-// The tray process end to end: switched on by a controlling program as the Properties dialog
-// does, started again, a real click on its icon in the notification area opening the mirror
-// window over the stand-in desktop, and the stop switch.
+// The tray process end to end: switched on as the Properties dialog does, started again, a real
+// click on its icon opening the mirror window over the stand-in desktop, and the stop switch.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -23,9 +22,8 @@ TEST(TrayApplication, SwitchedOnClickedAndStopped)
     const std::wstring name = L"GlmbxTestTray" + std::to_wstring(GetCurrentProcessId());
     test::SavedValue entry(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", name.c_str());
 
-    // With nothing running, the launcher in the home folder starts in the tray role. The shell
-    // starts it, not the test: whatever happens, it is ended with the test, or CTest would wait
-    // for the output it inherited.
+    // The launcher in the home folder starts in the tray role. The shell starts it: the test ends
+    // it whatever happens, or CTest would wait for the output it inherited.
     TB_Icon::Process(1, 0, 1192, MyMsgAbout, trayClass, name.c_str(), L"Glimpsebox.exe", L"/TB+", L"/TB-");
     struct Ender {
         HANDLE process = nullptr;
@@ -52,8 +50,7 @@ TEST(TrayApplication, SwitchedOnClickedAndStopped)
     ASSERT_TRUE(second.WaitForEnd(15000));
     EXPECT_EQ(second.ExitCode(), 0u);
 
-    // A real click opens the tray's mirror window; the items were read through the hooks inside
-    // the shell.
+    // A real click opens the tray's mirror window, read through the hooks inside the shell.
     ASSERT_TRUE(test::Xdo(test::MoveTo(icon) + " sleep 0.1 " + test::HeldClick(1)));
     HWND mirror = nullptr;
     ASSERT_TRUE(test::PumpUntil(

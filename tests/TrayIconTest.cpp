@@ -1,6 +1,5 @@
-// TB_Icon in Wine's notification area: the icon and its tip, the clicks, "CorvantrixMessage",
-// the taskbar's re-creation, the message loop, a second start, a controlling program and the
-// log-on entries.
+// TB_Icon in Wine's notification area: icon and tip, clicks, "CorvantrixMessage", the taskbar's
+// re-creation, the message loop, a second start, a controlling program and the log-on entries.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -121,8 +120,7 @@ TEST_F(TrayIconTest, StartShowsWhatModifyStoredAndStopFreesTheClass)
     EXPECT_TRUE(WaitForTip(tip, true));
     EXPECT_FALSE(IsWindowVisible(icon));
 
-    // A running program does not start again, and a second one cannot register its class until
-    // the first has stopped and unregistered it.
+    // A running program does not start again; its class is taken until it has stopped.
     EXPECT_EQ(icon.Start(L"GlmbxTestTrayOther", nullptr, nullptr, 1), 0);
     TestIcon second;
     EXPECT_EQ(second.Start(cls, nullptr, nullptr, 1), 0);
@@ -137,9 +135,8 @@ TEST_F(TrayIconTest, StartShowsWhatModifyStoredAndStopFreesTheClass)
 TEST_F(TrayIconTest, CloseRequestNeedsTheProductNumber)
 {
     ASSERT_EQ(icon.Start(L"GlmbxTestTrayCompany", Icon, L"company", 1), 1);
-    // Each leaves the program running: unknown sub-codes, close requests without the product's
-    // number, any request to a program without one (0), and a request the program handles, whose
-    // result is the message's.
+    // Each leaves it running: unknown sub-codes, close requests without the product's number, any to
+    // a program without one (0), and one the program handles, whose result is the message's.
     const struct {
         WORD product;
         WPARAM subCode, handled;
@@ -221,9 +218,8 @@ TEST_F(TrayIconTest, SecondRunAndAControllingProgramReachTheRunningOne)
     test::SavedValue entry(HKEY_CURRENT_USER, RunKey, name.c_str());
     ASSERT_EQ(icon.Start(cls, nullptr, nullptr, 0), 1);
     log.Clear();
-    // A second start runs nothing of its program and asks the first to come forward; switched
-    // on, the running program is told with the sub-code; switched off, it is closed. The log-on
-    // entry follows.
+    // A second start runs nothing and asks the first to come forward; switched on, the running one
+    // is told the sub-code; switched off, it is closed; the log-on entry follows.
     TestIcon second;
     EXPECT_EQ(TB_Icon::Run(&second, cls, Product, GetModuleHandleW(nullptr), nullptr, SW_SHOWNORMAL), 0);
     EXPECT_TRUE(second.log.Records().empty());
@@ -249,9 +245,8 @@ TEST(TrayRun, InitClicksAndExitOfOneProgram)
     test::MessageLog& log = icon.log;
     const wchar_t cls[] = L"GlmbxTestTrayRun";
     icon.quitCode = 5;
-    // The program starts its icon and hears of the mouse. Only the releases and the double click
-    // count, the newer form with the id in the high word too; each click is posted, so it runs
-    // after the notifications queued before it. At the right click it sends itself the stop request.
+    // Only the releases and the double click count (also with the id in the high word); each click
+    // is posted, after the notifications queued before it. The right click sends the stop request.
     const LPARAM notifications[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONUP,     WM_CONTEXTMENU,
                                     WM_MOUSEMOVE,   WM_LBUTTONUP,   WM_LBUTTONDBLCLK, MAKELPARAM(WM_RBUTTONUP, 1)};
     icon.onInit = [&] {

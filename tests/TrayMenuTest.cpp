@@ -1,7 +1,6 @@
-// The tray application inside the test process: its menu, the pop-ups it opens and the clicks
-// that arrive meanwhile, the way out with the log-on questions, the icon's colour depth and
-// "Configure". Menus and boxes run nested loops on this thread: each one posts the test a
-// step, which runs inside that loop and ends it.
+// The tray application in the test process: its menu and pop-ups and the clicks meanwhile, the
+// way out, the icon's colour depth and "Configure". Menus and boxes run nested loops on this
+// thread: each one posts the test a step, which runs inside that loop and ends it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -50,9 +49,8 @@ std::string MenuText(HMENU menu)
     return text;
 }
 
-// The tray with a test's eyes, started as Run starts it. Each menu it tracks and each dialog of
-// its thread takes the next step; a pop-up without one is dismissed and counted. A holder
-// window stands for the user's other windows, or for an open start dialog.
+// The tray, started as Run starts it: each menu and dialog of its thread takes the next step (or
+// is dismissed and counted). A holder window stands for other windows, or an open start dialog.
 class TestTray : public MyTB_Icon {
 public:
     using Step = std::function<void(HWND box)>;  // box: null for the menu
@@ -201,8 +199,8 @@ TEST(TrayMenuTest, ClicksWhileAPopupIsOpenBringItForward)
 {
     TestTray tray;
     ASSERT_TRUE(tray.IsReady());
-    // The About box and the window-size message, asked for twice and shown once; then the menu,
-    // which shows that the boxes left the clicks working, ended by Escape without a choice.
+    // The About and window-size boxes, each asked for twice, shown once; then the menu, which
+    // shows the boxes left clicks working, ended by Escape without a choice.
     const WPARAM popups[] = {MyMsgAbout, MyMsgWindowSize, 0};
     std::vector<std::wstring> shown;
     for (WPARAM subCode : popups) {
@@ -298,8 +296,7 @@ size_t Colours(std::vector<COLORREF> pixels)
     return static_cast<size_t>(std::unique(pixels.begin(), pixels.end()) - pixels.begin());
 }
 
-// Our icon's pixels in Wine's notification area once the tray has painted it (more colours
-// than its background).
+// Our icon's pixels once the tray has painted it (more colours than its background).
 std::vector<COLORREF> PaintedIcon(HWND* icon)
 {
     std::vector<COLORREF> pixels;

@@ -11,8 +11,6 @@ namespace test {
 
 // Answers each message box of this thread (a "#32770" window that is not a framework dialog)
 // once, from a thread-local WH_CBT hook as it becomes active, and keeps what the last one showed.
-// A thread timer (modal loops dispatch it too) cancels whatever is still open after 30 s, so
-// that a reply that missed cannot hang the test.
 class BoxAnswerer {
 public:
     using Reply = std::function<void(HWND box)>;
@@ -27,11 +25,9 @@ public:
     {
         current = this;
         hook = SetWindowsHookExW(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
-        watchdog = SetTimer(nullptr, 0, 30000, Watchdog);
     }
     ~BoxAnswerer()
     {
-        KillTimer(nullptr, watchdog);
         UnhookWindowsHookEx(hook);
         current = nullptr;
     }
@@ -44,17 +40,13 @@ public:
     HICON icon = nullptr;  // the box's icon: the system's shared one (IDI_HAND for MB_ICONSTOP)
 
 private:
-    static bool IsDialog(HWND hwnd)
-    {
-        wchar_t cls[32] = L"";
-        GetClassNameW(hwnd, cls, 32);
-        return wcscmp(cls, L"#32770") == 0;
-    }
     static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam)
     {
         HWND box = reinterpret_cast<HWND>(wParam);
-        if (code == HCBT_ACTIVATE && current && IsDialog(box) && (current->all || !GetPropW(box, L"CSDLG")) &&
-            !GetPropW(box, L"GlmbxAnswered")) {
+        wchar_t cls[32] = L"";
+        GetClassNameW(box, cls, 32);
+        if (code == HCBT_ACTIVATE && current && wcscmp(cls, L"#32770") == 0 &&
+            (current->all || !GetPropW(box, L"CSDLG")) && !GetPropW(box, L"GlmbxAnswered")) {
             SetPropW(box, L"GlmbxAnswered", reinterpret_cast<HANDLE>(1));
             ++current->count;
             wchar_t shown[2048] = L"";
@@ -69,21 +61,11 @@ private:
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
-    static void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), Cancel, 0); }
-    static BOOL CALLBACK Cancel(HWND hwnd, LPARAM)
-    {
-        for (WPARAM id : {IDCANCEL, IDNO, IDOK}) {
-            if (IsDialog(hwnd))
-                PostMessageW(hwnd, WM_COMMAND, id, 0);
-        }
-        return TRUE;
-    }
 
     static inline BoxAnswerer* current = nullptr;
     Reply reply;
     bool all;
     HHOOK hook;
-    UINT_PTR watchdog;
 };
 
 } // namespace test
