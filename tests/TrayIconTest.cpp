@@ -141,9 +141,10 @@ TEST_F(TrayIconTest, CloseRequestNeedsTheProductNumber)
         WORD product;
         WPARAM subCode, handled;
         LPARAM param, result;
-    } kept[] = {{Product, 9999, 0, 5, 0},        {Product, 0, 0, 0, 0},           {Product, 1, 0, 0, 0},
-                {Product, 1, 0, Product + 1, 0}, {Product, 1, 0, 0x10000 + Product, 0}, {Product, 2, 0, Product, 0},
-                {Product, 1, 1, Product, 42},    {0, 1, 0, 0, 0},                 {0, 1, 0, 0x10000, 0}};
+    } kept[] = {{Product, 9999, 0, 5, 0}, {Product, 0, 0, 0, 0}, {Product, 2, 0, Product, 0},
+                {Product, 1, 0, 0, 0}, {Product, 1, 0, Product + 1, 0}, {Product, 1, 0, 0x10000 + Product, 0},
+                {0, 1, 0, 0, 0}, {0, 1, 0, 0x10000, 0},
+                {Product, 1, 1, Product, 42}};
     for (const auto& row : kept) {
         SCOPED_TRACE(testing::Message() << "sub-code " << row.subCode << " param " << row.param);
         icon.product = row.product;
@@ -239,10 +240,8 @@ TEST_F(TrayIconTest, SecondRunAndAControllingProgramReachTheRunningOne)
     EXPECT_TRUE(OkSequence(log, expected));
 }
 
-TEST(TrayRun, InitClicksAndExitOfOneProgram)
+TEST_F(TrayIconTest, RunsInitTheClicksAndExitOfOneProgram)
 {
-    TestIcon icon;
-    test::MessageLog& log = icon.log;
     const wchar_t cls[] = L"GlmbxTestTrayRun";
     icon.quitCode = 5;
     // Only the releases and the double click count (also with the id in the high word); each click
