@@ -677,7 +677,8 @@ LRESULT CSDlg::OnInitDialog(WPARAM, LPARAM)
         placement->flags = 0;
         WINDOWPLACEMENT restored = *placement;
         restored.length = sizeof(restored);
-        restored.showCmd = static_cast<UINT>(show);
+        // Kept hidden until its controls follow the size: the show command would show it now.
+        restored.showCmd = keepShown ? static_cast<UINT>(show) : SW_HIDE;
         SetWindowPlacement(hwnd, &restored);
         // The size limits may have corrected the stored size: take what the window has.
         RECT now;
@@ -685,7 +686,7 @@ LRESULT CSDlg::OnInitDialog(WPARAM, LPARAM)
         curCx = now.right - now.left;
         curCy = now.bottom - now.top;
     }
-    if (IsZoomed(hwnd)) {
+    if (keepShown ? IsZoomed(hwnd) : show == SW_SHOWMAXIMIZED) {
         RECT work;
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         curCx = work.right - work.left + 2 * GetSystemMetrics(SM_CXFRAME);
