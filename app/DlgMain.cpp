@@ -87,7 +87,11 @@ void DlgMain::ColorIndicator::ResetDrawingTools()
 
 DlgMain::DlgMain(MyOpts* options) : opts(options) {}
 
-DlgMain::~DlgMain() = default;
+DlgMain::~DlgMain()
+{
+    // The hook is a member: it must not outlive its place in the window's chain.
+    RemoveWndHook(&dragger);
+}
 
 LRESULT DlgMain::OnInitDialog(WPARAM wParam, LPARAM lParam)
 {
@@ -159,9 +163,9 @@ LRESULT DlgMain::OnDlgMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == ProductInfo::GetMyMessage() && wParam == MyMsgChooseColor) {
         if (lParam == IDC_COLOR_INDICATOR)
-            ChooseColor(colorIndicator);
+            PickColor(colorIndicator);
         else if (lParam == IDC_GRADIENT_INDICATOR)
-            ChooseColor(gradientIndicator);
+            PickColor(gradientIndicator);
     } else if (msg == WM_CTLCOLORSTATIC && IsChecked(IDC_BKG_COLOR)) {
         HWND ctl = reinterpret_cast<HWND>(lParam);
         HDC hdc = reinterpret_cast<HDC>(wParam);
@@ -173,7 +177,7 @@ LRESULT DlgMain::OnDlgMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     return CSDlg::OnDlgMessage(msg, wParam, lParam);
 }
 
-void DlgMain::ChooseColor(ColorIndicator& indicator)
+void DlgMain::PickColor(ColorIndicator& indicator)
 {
     if (indicator.color && MyChooseColor(hwnd, *indicator.color, 0, opts->customColors))
         indicator.ResetDrawingTools();

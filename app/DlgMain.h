@@ -65,7 +65,7 @@ public:
 private:
     void UpdateEnabledStates();
     void Browse();
-    void ChooseColor(ColorIndicator& indicator);
+    void PickColor(ColorIndicator& indicator);
     BOOL IsChecked(int id) { return IsDlgButtonChecked(id) == BST_CHECKED; }
 
     MyOpts* opts;

@@ -29,7 +29,11 @@ DlgStart::DlgStart(wchar_t*, int)
     identity = Identity;
 }
 
-DlgStart::~DlgStart() = default;
+DlgStart::~DlgStart()
+{
+    // The hook is a member: it must not outlive its place in the window's chain.
+    RemoveWndHook(&dragger);
+}
 
 LRESULT DlgStart::OnInitDialog(WPARAM wParam, LPARAM lParam)
 {
