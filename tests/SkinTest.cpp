@@ -14,6 +14,7 @@
 #include "tests/support/RealInput.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CSDlgSkin.h"
+#include "ui/ImageBtn.h"
 
 namespace {
 
@@ -216,5 +217,14 @@ TEST(SkinModeTest, SkinsThatCannotShowLeaveTheDialogStandard)
     ASSERT_TRUE(EnableSkinMode(SampleSkin().c_str()));
     CSDlgSkin skin(GetSkinMetrics(SAMPLE_KIND_UNENDED));
     EXPECT_EQ(skin.AddAreas(GetSkinAreas(SAMPLE_KIND_UNENDED)), int{CSDlgSkin::MaxAreas});
+    EnableSkinMode(nullptr);
+}
+
+TEST(SkinModeTest, ImageButtonsOfASkinTakeTheirIconsFromTheSkinModule)
+{
+    ASSERT_TRUE(EnableSkinMode(SampleSkin().c_str()));
+    ImageBtn button(ImageBtnIcon(GetSkinIconBtnMetrics(SAMPLE_KIND_WIZARD)));
+    EXPECT_EQ(button.GetStateIndex(ImageBtn::StateNormal), 0);
+    EXPECT_EQ(button.GetStateIndex(ImageBtn::StateHover), 1);
     EnableSkinMode(nullptr);
 }
