@@ -5,12 +5,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
 #include "tests/DialogIds.h"
 #include "tests/skin/SkinIds.h"
 #include "tests/support/DialogHarness.h"
+#include "tests/support/Pixels.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CSDlgSkin.h"
@@ -125,7 +127,11 @@ TEST_F(Skinned, TheDialogIsAFramelessLayeredPictureStretchedByNineSlices)
     ASSERT_TRUE(GetLayeredWindowAttributes(dlg, &key, nullptr, &flags));
     EXPECT_EQ(key, Magenta);
     EXPECT_TRUE(flags & LWA_COLORKEY);
-    EXPECT_EQ(LabelBackground(dlg), Middle);  // controls stand on the picture
+    // Controls stand on the picture, also when they repaint alone (no trace of the old text).
+    HWND label = dlg.GetDlgItem(IDC_SKIN_LABEL);
+    SetWindowTextW(label, L"");
+    const test::Shot cleared(label);
+    EXPECT_EQ(std::count(cleared.pixels.begin(), cleared.pixels.end(), Middle), cleared.width * cleared.height);
 
     // Picture points and where they must be once the picture is 100 wider and 60 higher: the
     // corners' checks and the edges' stripes across keep their size, the rest stretches.
@@ -159,6 +165,10 @@ TEST_F(Skinned, TheDialogIsAFramelessLayeredPictureStretchedByNineSlices)
     EXPECT_EQ(inside, 150);
     EXPECT_EQ(left, 20);
     EXPECT_EQ(below, 180);
+
+    skin.ShowSkin(FALSE);
+    test::PumpPending();
+    EXPECT_TRUE(LooksStandard(dlg));
 }
 
 TEST_F(Skinned, AHotAreaSendsItsCommandOnlyWhenPressedAndReleasedOnIt)

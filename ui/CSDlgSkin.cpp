@@ -17,6 +17,7 @@ const DWORD FrameExStyles = WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CLIEN
 // Area coordinates beyond this are damaged tables, and would overflow a rectangle.
 const int MaxAreaCoord = 0x7FFF;
 const COLORREF DefaultText = 0x800000;
+const UINT FrameChange = SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED;
 
 typedef BOOL(WINAPI* SetLayeredFn)(HWND, COLORREF, BYTE, DWORD);
 
@@ -45,16 +46,6 @@ bool ValidArea(const SKIN_AREA_METRICS& item)
     auto inRange = [](int v) { return v >= -MaxAreaCoord && v <= MaxAreaCoord; };
     return item.cx > 0 && item.cy > 0 && item.cx <= MaxAreaCoord && item.cy <= MaxAreaCoord && inRange(item.x) &&
            inRange(item.y);
-}
-
-// The client area's rectangle in the coordinates SetWindowPos takes for the window.
-RECT ClientPlace(HWND hwnd)
-{
-    RECT rect = {};
-    GetClientRect(hwnd, &rect);
-    HWND parent = (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
-    MapWindowPoints(hwnd, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
 }
 
 } // namespace
@@ -274,29 +265,25 @@ void CSDlgSkin::Apply(bool show)
         show = false;
     if (show) {
         if (!applied) {
-            // The client area stays where it is: the controls keep their places on the picture.
-            RECT place = ClientPlace(hwnd);
+            // The window keeps its place and size (the limits of a resizable dialog hold); the
+            // picture fills it whole.
             savedStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
             savedExStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
             SetWindowLongPtrW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(savedStyle & ~FrameStyles));
             SetWindowLongPtrW(hwnd, GWL_EXSTYLE, static_cast<LONG_PTR>((savedExStyle & ~FrameExStyles) | WS_EX_LAYERED));
-            SetWindowPos(hwnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                         SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+            SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, FrameChange);
             applied = TRUE;
         }
         setLayered(hwnd, transparent, 0, LWA_COLORKEY);
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
     } else if (applied) {
-        RECT place = ClientPlace(hwnd);
         DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
         DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
         style = (style & ~FrameStyles) | (savedStyle & FrameStyles);
         exStyle = (exStyle & ~(FrameExStyles | WS_EX_LAYERED)) | (savedExStyle & (FrameExStyles | WS_EX_LAYERED));
         SetWindowLongPtrW(hwnd, GWL_STYLE, static_cast<LONG_PTR>(style));
         SetWindowLongPtrW(hwnd, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
-        AdjustWindowRectEx(&place, style, FALSE, exStyle);
-        SetWindowPos(hwnd, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, FrameChange);
         applied = FALSE;
         hotArea = nullptr;
         RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
