@@ -278,15 +278,44 @@ TEST_F(MirrorTest, NoShellLeavesTheRecordsAsTheyWere)
     EXPECT_TRUE(s->hookGetMsg && s->hookCallWndRet);  // in place all the same, for the window's life
 }
 
-TEST_F(MirrorWindowTest, LeftClickOpensTheItemWithADoubleClickAndClosesTheWindow)
+// Right clicks open the desktop's menu at the pointer or the item's at its mirror icon; a left
+// click opens the item with a double-click at its centre, and the window closes.
+TEST_F(MirrorWindowTest, ClicksBecomeTheShellsOwnMenusAndDoubleClicks)
 {
     ASSERT_TRUE(Open(ThreeItems));
+    size_t mark = shell.Mark();
+    POINT empty = Empty();
+    ASSERT_TRUE(test::Xdo(test::MoveTo(empty) + " sleep 0.1 " + test::HeldClick(3)));
+    std::string line;
+    ASSERT_TRUE(shell.WaitForLine("menu ", &line, mark));
+    EXPECT_EQ(Field(line, "item"), "-1");
+    ASSERT_TRUE(shell.WaitForLine("contextmenu ", &line, mark));
+    EXPECT_EQ(Field(line, "x") + "," + Field(line, "y"), std::to_string(empty.x) + "," + std::to_string(empty.y));
+    EXPECT_EQ(shell.LinesWith("select ", mark), std::vector<std::string>{"select item=-1 state=0 mask=3"});
+
+    mark = shell.Mark();
+    ASSERT_TRUE(test::Xdo(test::MoveTo(At(1, 8, 8)) + " sleep 0.1 " + test::HeldClick(3)));
+    ASSERT_TRUE(shell.WaitForLine("menu ", &line, mark));
+    POINT corner = At(1);
+    std::string square = std::to_string(corner.x) + "," + std::to_string(corner.y) + "," +
+                         std::to_string(corner.x + 16) + "," + std::to_string(corner.y + 16);
+    EXPECT_EQ(Field(line, "item") + " " + Field(line, "rect"), "1 " + square);
+    EXPECT_EQ(GetSharedData()->menuRectPending, 0);
+    EXPECT_EQ(shell.LinesWith("select ", mark),
+              (std::vector<std::string>{"select item=-1 state=0 mask=3", "select item=1 state=3 mask=3"}));
+    ASSERT_TRUE(shell.WaitForLine("contextmenu ", &line, mark));
+    EXPECT_EQ(Field(line, "x") + "," + Field(line, "y"), "-1,-1");
+    // Used once: the next question gets the list view's own answer.
+    mark = shell.Mark();
+    ASSERT_TRUE(ProductInfo::PostMyMessage(shell.ListView(), MyMsgContextMenu, 0));
+    ASSERT_TRUE(shell.WaitForLine("menu ", &line, mark));
+    EXPECT_EQ(Field(line, "rect"), Field(shell.LinesWith("item ")[0], "icon"));
+
     RECT rc = ParseRect(Field(shell.LinesWith("item ")[2], "icon"));
     std::string centre =
         "x=" + std::to_string((rc.left + rc.right) / 2) + " y=" + std::to_string((rc.top + rc.bottom) / 2);
-    size_t mark = shell.Mark();
+    mark = shell.Mark();
     ASSERT_TRUE(test::Xdo(test::MoveTo(At(2, 8, 8)) + " sleep 0.1 " + test::HeldClick(1)));
-    std::string line;
     ASSERT_TRUE(shell.WaitForLine("open ", &line, mark));
     EXPECT_EQ(line, "open item=2 label=Yellow");
     EXPECT_EQ(shell.LinesWith("select ", mark),
@@ -302,44 +331,6 @@ TEST_F(MirrorWindowTest, LeftClickOpensTheItemWithADoubleClickAndClosesTheWindow
     ASSERT_TRUE(ProductInfo::PostMyMessage(shell.ListView(), MyMsgOpenItem, 57));
     EXPECT_TRUE(Closed());
     EXPECT_TRUE(shell.LinesWith("open ", mark).empty());
-}
-
-TEST_F(MirrorWindowTest, RightClickOnAnItemOpensItsMenuAtTheMirrorIcon)
-{
-    ASSERT_TRUE(Open(ThreeItems));
-    size_t mark = shell.Mark();
-    ASSERT_TRUE(test::Xdo(test::MoveTo(At(1, 8, 8)) + " sleep 0.1 " + test::HeldClick(3)));
-    std::string line;
-    ASSERT_TRUE(shell.WaitForLine("menu ", &line, mark));
-    POINT corner = At(1);
-    EXPECT_EQ(Field(line, "item"), "1");
-    EXPECT_EQ(Field(line, "rect"), std::to_string(corner.x) + "," + std::to_string(corner.y) + "," +
-                                       std::to_string(corner.x + 16) + "," + std::to_string(corner.y + 16));
-    EXPECT_EQ(GetSharedData()->menuRectPending, 0);
-    EXPECT_EQ(shell.LinesWith("select ", mark),
-              (std::vector<std::string>{"select item=-1 state=0 mask=3", "select item=1 state=3 mask=3"}));
-    ASSERT_TRUE(shell.WaitForLine("contextmenu ", &line, mark));
-    EXPECT_EQ(Field(line, "x") + "," + Field(line, "y"), "-1,-1");
-
-    // Used once: the next question gets the list view's own answer.
-    mark = shell.Mark();
-    ASSERT_TRUE(ProductInfo::PostMyMessage(shell.ListView(), MyMsgContextMenu, 0));
-    ASSERT_TRUE(shell.WaitForLine("menu ", &line, mark));
-    EXPECT_EQ(Field(line, "rect"), Field(shell.LinesWith("item ")[0], "icon"));
-}
-
-TEST_F(MirrorWindowTest, RightClickOnEmptySpaceOpensTheDesktopMenuAtThePointerWithNothingSelected)
-{
-    ASSERT_TRUE(Open(ThreeItems));
-    size_t mark = shell.Mark();
-    POINT empty = Empty();
-    ASSERT_TRUE(test::Xdo(test::MoveTo(empty) + " sleep 0.1 " + test::HeldClick(3)));
-    std::string line;
-    ASSERT_TRUE(shell.WaitForLine("menu ", &line, mark));
-    EXPECT_EQ(Field(line, "item"), "-1");
-    ASSERT_TRUE(shell.WaitForLine("contextmenu ", &line, mark));
-    EXPECT_EQ(Field(line, "x") + "," + Field(line, "y"), std::to_string(empty.x) + "," + std::to_string(empty.y));
-    EXPECT_EQ(shell.LinesWith("select ", mark), std::vector<std::string>{"select item=-1 state=0 mask=3"});
 }
 
 TEST_F(MirrorWindowTest, PointingRaisesTheIconAndShowsItsName)
