@@ -1,7 +1,5 @@
-// Starting, watching and ending a helper program of the tests, and reading its log.
+// Starting, watching and ending a helper program of the tests.
 #include "tests/support/ChildProcess.h"
-
-#include "tests/support/TestSupport.h"
 
 namespace test {
 
@@ -19,16 +17,6 @@ void ChildProcess::PrepareLog(const std::wstring& exeName)
     logPath = NewTempDir(name.c_str()) + L"\\" + name + L".log";
     // Process ids come round again, and with them the folder of an earlier run.
     DeleteFileW(logPath.c_str());
-}
-
-std::wstring ChildProcess::LogArgument() const
-{
-    return L"--log \"" + logPath + L"\"";
-}
-
-bool ChildProcess::Start(const std::wstring& exeName, const std::wstring& args)
-{
-    return StartIn(ExeDir(), exeName, args);
 }
 
 bool ChildProcess::StartIn(const std::wstring& folder, const std::wstring& exeName, const std::wstring& args)
@@ -57,16 +45,6 @@ bool ChildProcess::StartIn(const std::wstring& folder, const std::wstring& exeNa
     return true;
 }
 
-bool ChildProcess::Running() const
-{
-    return pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
-}
-
-bool ChildProcess::WaitForEnd(DWORD timeoutMs)
-{
-    return pi.hProcess && PumpUntil([this] { return !Running(); }, timeoutMs);
-}
-
 DWORD ChildProcess::ExitCode() const
 {
     DWORD code = STILL_ACTIVE;
@@ -90,21 +68,6 @@ void ChildProcess::Close()
     if (pi.hThread)
         CloseHandle(pi.hThread);
     pi = {};
-}
-
-std::vector<std::string> ChildProcess::Lines() const
-{
-    return ReadLogLines(logPath);
-}
-
-std::vector<std::string> ChildProcess::LinesWith(const std::string& prefix, size_t from) const
-{
-    return LogLinesWith(logPath, prefix, from);
-}
-
-bool ChildProcess::WaitForLine(const std::string& prefix, std::string* line, size_t from, DWORD timeoutMs) const
-{
-    return WaitForLogLine(logPath, prefix, line, from, timeoutMs);
 }
 
 } // namespace test
