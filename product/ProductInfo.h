@@ -86,8 +86,8 @@ public:
 
     // Asks every window of this product, in every process, to close (sub-codes 1 and 16
     // with the product number), then waits the given number of seconds under the wait
-    // cursor. The window is not used. The progress is accepted for its callers but not
-    // stepped: stepping arrives with the progress classes.
+    // cursor, stepping the progress (when given) once a second; a cancelled progress ends
+    // the wait. The window is not used.
     void ShutDownMyModules(HWND window, ProgressEx* progress, unsigned long seconds);
 
     // Registration of an application instance: AppInstance's constructor and destructor call
