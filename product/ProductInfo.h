@@ -42,7 +42,7 @@ public:
     virtual const wchar_t* GetAutoUpdateFile() = 0;   // the program the update check starts
     virtual int GetIconID() = 0;                      // signed, see ConvertResourceId
     virtual HINSTANCE GetIconInstance() = 0;
-    virtual const wchar_t* GetUpdateServer() = 0;     // host name of the update check
+    virtual const wchar_t* GetUpdateServer() = 0;     // the update check's server: "host" or "https://host"
     virtual const wchar_t* GetOEMStr();               // "" unless a partner edition
     virtual const wchar_t* GetMsgTitle();             // caption of the product's message boxes
     // "<nick name> <edition> <version>", cut to size; returns buffer.

@@ -51,16 +51,6 @@ bool RunAbout(std::function<void(HWND)> script)
     return result;
 }
 
-// While it lives, the shell opens http addresses with Marker.exe, which logs them. Wine's shell
-// reads the protocol's command from the machine's classes only.
-struct HttpToMarker {
-    explicit HttpToMarker(const std::wstring& logPath)
-    {
-        command.Set(L"\"" + test::ExeDir() + L"\\Marker.exe\" \"" + logPath + L"\" \"%1\"");
-    }
-    test::SavedValue command{HKEY_LOCAL_MACHINE, L"Software\\Classes\\http\\shell\\open\\command", nullptr};
-};
-
 } // namespace
 
 TEST(AboutBox, OkTellsTrueCancelAndEscapeFalse)
@@ -123,7 +113,7 @@ TEST(AboutBox, ShowsTheProductIconLinksAndTheRevisionWhileShiftIsDown)
 TEST(AboutBox, WebPagesOpenOnlyAfterTheUserSaidOk)
 {
     std::wstring log = test::NewTempDir(L"about") + L"\\opened.log";
-    HttpToMarker redirect(log);
+    test::ProtocolToMarker redirect(L"http", log);
     ProductInfo* product = GetProductInfo();
 
     // Without the question answered OK, nothing opens.
