@@ -30,6 +30,29 @@ void Keep(wchar_t*& slot, const wchar_t* s)
     slot = CopyOf(s);
 }
 
+struct PopupSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindPopup(HWND w, LPARAM param)
+{
+    auto* search = reinterpret_cast<PopupSearch*>(param);
+    if (w == search->owner || GetWindow(w, GW_OWNER) != search->owner || !IsWindowVisible(w))
+        return TRUE;
+    search->found = w;
+    return FALSE;
+}
+
+// The visible pop-up the window owns (its message box), if any. Not GW_ENABLEDPOPUP: Wine
+// answers it with nothing.
+HWND OwnedPopup(HWND owner)
+{
+    PopupSearch search = {owner, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(owner, nullptr), FindPopup, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 bool Reached(DWORD tick)
 {
     return static_cast<LONG>(GetTickCount() - tick) >= 0;
@@ -106,7 +129,7 @@ LRESULT ProgressDlg::OnOK()
     if (asking) {
         // The work ended while the user was asked: the question has lost its point.
         closePending = TRUE;
-        if (HWND box = ::GetWindow(hwnd, GW_ENABLEDPOPUP))
+        if (HWND box = OwnedPopup(hwnd))
             PostMessageW(box, WM_COMMAND, IDNO, 0);
         return 1;
     }
