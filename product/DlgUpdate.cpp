@@ -95,6 +95,9 @@ LRESULT DlgUpdateBase::OnInitDialog(WPARAM wParam, LPARAM lParam)
     freqList.SetCurSel(freq);
     CheckRadioButton(YesCtl, NoCtl, YesCtl);
     choseYes = false;
+    // The background check has no window of its own to come after: it asks to be seen.
+    if (!GetOwner())
+        SetForegroundWindow(hwnd);
     return result;
 }
 

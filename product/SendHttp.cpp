@@ -181,9 +181,13 @@ void Run(Exchange& x)
             delete[] buffer;
             return;
         }
-        DWORD want = x.maxReply - total < ReadChunk ? x.maxReply - total : ReadChunk;
+        // Only what has arrived: a read of more would wait for it, past any limit of ours.
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0) || available == 0)
+            break;
+        DWORD want = x.maxReply - total < available ? x.maxReply - total : available;
         DWORD got = 0;
-        if (!InternetReadFile(request, buffer + total, want, &got) || got == 0)
+        if (!InternetReadFile(request, buffer + total, want < ReadChunk ? want : ReadChunk, &got) || got == 0)
             break;
         total += got;
     }
