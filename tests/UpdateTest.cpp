@@ -24,7 +24,7 @@ const DWORD Day = 86400;
 const DWORD Spread = 3600;
 
 // tests/tools/update_server.py in a folder of its own under /tmp, seen from here through Z:.
-// It stops when it finds the stop file (and after ten minutes whatever happens).
+// It stops, and removes the folder, when it finds the stop file (after four minutes in any case).
 class UpdateServer {
 public:
     explicit UpdateServer(bool tls = false) : secure(tls)

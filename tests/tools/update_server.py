@@ -22,11 +22,13 @@ The answer follows the request path's last part when it names a mode, else DIR/m
     huge      200 with "U=" and 4 MB more
     binary    200 with bytes 0 to 255 over and over
     error     500 with the body "OK"
-It ends when DIR/stop appears, or after ten minutes whatever happens.
+It ends when DIR/stop appears, removing DIR, or after four minutes whatever happens (a test that
+crashed leaves no stop file; DIR then stays for a look at what the server saw).
 """
 
 import http.server
 import os
+import shutil
 import socket
 import socketserver
 import ssl
@@ -36,7 +38,7 @@ import sys
 import threading
 import time
 
-LIFETIME = 600
+LIFETIME = 240
 MODES = {"reply", "hang", "trickle", "reset", "huge", "binary", "error"}
 
 
@@ -143,6 +145,8 @@ def main(argv):
     start = time.time()
     while not stopped() and time.time() - start < LIFETIME:
         time.sleep(0.2)
+    if stopped():
+        shutil.rmtree(folder, ignore_errors=True)
     # Threads still hanging on purpose must not keep the process.
     os._exit(0)
 
