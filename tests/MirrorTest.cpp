@@ -611,3 +611,19 @@ TEST(ItemPicturesTest, SlotsPaintExactlyAsTheirIcons)
     ItemPictures::Painter painter(pictures, empty.dc);
     EXPECT_FALSE(painter.Draw(slots[0], 0, 0));
 }
+
+// The platform's own folder view places a keyboard-form menu at 65535,65535 without asking where the item is.
+TEST_F(MirrorTest, PlatformFolderViewMenuOpensAtTheMirrorIconUnasked)
+{
+    ASSERT_TRUE(shell.Start(L"") && Read());
+    SharedData* s = GetSharedData();
+    s->rcMenuItem = {1000, 740, 1016, 756};
+    s->menuRectPending = 1;
+    Request(MyMsgContextMenu, 0);
+    HWND menu = nullptr;
+    ASSERT_TRUE(test::PumpUntil([&] { return IsWindowVisible(menu = FindWindowW(L"#32768", nullptr)); }, 10000));
+    RECT at = {};
+    GetWindowRect(menu, &at);
+    // Near the screen's corner the menu ends at the mirror icon's centre.
+    EXPECT_EQ(std::make_pair(at.right, at.bottom), std::make_pair(1008L, 748L));
+}
