@@ -59,6 +59,16 @@ public:
     int OnApply() override { return Event("OnApply"), applyAnswer && CSDlgPage::OnApply(); }
 };
 
+// Gives the shown dialog the keyboard as a window manager would: without one, Wine leaves the X
+// focus behind a window activated while it was still hidden.
+bool TakeKeyboard(HWND dlg)
+{
+    return test::PumpUntil([&] {
+        auto xid = reinterpret_cast<UINT_PTR>(GetPropW(dlg, L"__wine_x11_whole_window"));
+        return xid && IsWindowVisible(dlg) && test::Xdo("windowfocus --sync " + std::to_string(xid));
+    }, 10000);
+}
+
 // A manager (or wizard) whose placeholder can be given a height in pixels, and that tells a
 // user on another thread when it is up. MsgEnd ends its own loop whatever its pages say.
 template <class Base>
@@ -96,7 +106,7 @@ public:
     {
         shown = nullptr;
         std::thread player([&] {
-            if (test::PumpUntil([&] { return shown.load() != nullptr; }, 10000))
+            if (test::PumpUntil([&] { return shown.load() != nullptr; }, 10000) && TakeKeyboard(shown))
                 user(shown);
             if (IsWindow(shown))
                 PostMessageW(shown, MsgEnd, 0, 0);
@@ -149,6 +159,9 @@ TEST(PageManager, ShowingALeavingAndApplyingAskThePagesInTurn)
     ASSERT_NE(mgr.Open(IDD_PM_MANAGER), nullptr);
     EXPECT_EQ(Text(mgr.GetDlgItem(IDC_PM_HEADER)), L"First page");
     EXPECT_EQ(GetFocus(), a.GetDlgItem(IDC_PG_FIRST));
+    // A control remembered for the page gets the focus a moment later.
+    mgr.SetPageItemFocus(IDC_PG_LAST);
+    EXPECT_TRUE(test::PumpUntil([&] { return GetFocus() == a.GetDlgItem(IDC_PG_LAST); }, 5000));
     log.Clear();
     ASSERT_TRUE(mgr.SetNextPage(TRUE));
     static const SeqEntry next[] = {{"A OnKillActive", 0, SeqWParam, 0}, {"B OnSetActive"}, {"B OnReady"}, {nullptr}};
