@@ -206,8 +206,7 @@ void CSDlgPageMan::FocusControl(HWND ctl)
     if (!ctl || !hwnd)
         return;
     SendMsg(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(ctl), TRUE);
-    if (activePage && activePage->IsReady() && IsChild(*activePage, ctl))
-        activePage->EnsureDlgItemVisible(ctl);
+    EnsureDlgItemVisible(ctl);
 }
 
 void CSDlgPageMan::SetPageItemFocus(UINT id)
@@ -410,6 +409,12 @@ void CSDlgPageMan::OnResize(int dx, int dy)
             page->OnResize(dx, dy);
         }
     }
+}
+
+void CSDlgPageMan::EnsureDlgItemVisible(HWND ctl)
+{
+    if (activePage && activePage->IsReady() && ctl && IsChild(*activePage, ctl))
+        activePage->EnsureDlgItemVisible(ctl);
 }
 
 void CSDlgPageMan::OnDelayedAction(DWORD data)

@@ -55,6 +55,8 @@ public:
     void DoClose(int result) override;
     // The header widens, the placeholder and the pages grow.
     void OnResize(int dx, int dy) override;
+    // A control of the active page is scrolled into view there.
+    void EnsureDlgItemVisible(HWND ctl) override;
     void OnDelayedAction(DWORD data) override;
 
     // Runs a manager that knows its own template; 0 here.
