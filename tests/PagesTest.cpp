@@ -10,11 +10,14 @@
 #include <thread>
 
 #include "tests/PageIds.h"
+#include "tests/skin/SkinIds.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CSDlgPage.h"
+#include "ui/CSDlgWizSkin.h"
 #include "ui/CSDlgWizard.h"
+#include "ui/SkinMode.h"
 
 using test::OkSequence;
 using test::SeqEntry;
@@ -311,6 +314,40 @@ TEST(Wizard, ButtonsFollowThePageCountAndBackIsOffOnTheFirstPage)
         EXPECT_TRUE(test::PumpUntil([&] { return wiz.GetActivePage() == &a; }, 5000));
         EXPECT_EQ(state(IDC_PM_BACK), 1);
     }
+}
+
+TEST(Wizard, ASkinPlacesThePagesOnItsPanelAndItsAreasStandForTheButtons)
+{
+    ASSERT_TRUE(EnableSkinMode((test::ExeDir() + L"\\SampleSkin.dll").c_str()));
+    {
+        CSDlgWizSkin skin(GetSkinWizMetrics(), GetSkinMetrics(SAMPLE_KIND_WIZARD));
+        skin.AddAreas(GetSkinAreas(SAMPLE_KIND_WIZARD));
+        LoggedPage a("A", nullptr), b("B", nullptr);
+        // The template has no controls of the skin's Back and Next: their areas alone are the buttons.
+        Wizard wiz(IDC_PM_HEADER, IDC_PM_PLACE, IDW_BACK, IDW_NEXT, 0, 0, 0, FALSE, nullptr, 0, &skin);
+        wiz.AddPage(&a);
+        wiz.AddPage(&b);
+        ASSERT_NE(wiz.Open(IDD_PM_WIZARD), nullptr);
+        RECT panel, page = RectIn(wiz, a);
+        ASSERT_TRUE(skin.IsSkinShown() && skin.GetPageRect(&panel));
+        EXPECT_TRUE(EqualRect(&page, &panel));
+        auto area = [&](UINT id) {
+            CSDlgSkinArea* found = skin.FindArea(id);
+            return found ? (found->IsHidden() ? 0 : 1) + (found->IsEnabled() ? 2 : 0) : -1;
+        };
+        // Cancel's control stays under its picture, enabled for the keyboard.
+        HWND cancel = wiz.GetDlgItem(IDCANCEL);
+        EXPECT_TRUE(!IsWindowVisible(cancel) && IsWindowEnabled(cancel) && area(IDCANCEL) == 3);
+        EXPECT_TRUE(area(IDW_BACK) == 1 && area(IDW_NEXT) == 3 && area(IDOK) == 0 && area(IDHELP) == 3);
+        RECT next;
+        ASSERT_TRUE(skin.GetAreaRect(IDW_NEXT, &next));
+        POINT centre = {(next.left + next.right) / 2, (next.top + next.bottom) / 2};
+        ClientToScreen(wiz, &centre);
+        ASSERT_TRUE(test::Xdo(test::MoveTo(centre) + " sleep 0.1 " + test::HeldClick(1)));
+        EXPECT_TRUE(test::PumpUntil([&] { return wiz.GetActivePage() == &b; }, 5000));
+        EXPECT_EQ(area(IDW_BACK), 3);
+    }
+    EnableSkinMode(nullptr);
 }
 
 // ---- A user at the keyboard and the mouse, in the manager's own loop ----

@@ -6,6 +6,7 @@
 #include "sys/TextTrunc.h"
 #include "sys/WndUtil.h"
 #include "ui/CSDlgPage.h"
+#include "ui/CSDlgSkin.h"
 #include "ui/CSWaitCursor.h"
 #include "ui/DlgTabCycle.h"
 
@@ -429,12 +430,10 @@ void CSDlgPageMan::OnDelayedAction(DWORD data)
         }
         break;
     case ActionPressBack:
-        if (backId)
-            SimulateButton(static_cast<WORD>(backId));
+        ClickButton(backId);
         break;
     case ActionPressNext:
-        if (nextId)
-            SimulateButton(static_cast<WORD>(nextId));
+        ClickButton(nextId);
         break;
     default:
         break;
@@ -477,45 +476,42 @@ BOOL CSDlgPageMan::SetHeaderText(const wchar_t* fmt, ...)
     return SetDlgItemTextW(static_cast<int>(headerId), text);
 }
 
-HWND CSDlgPageMan::ButtonWindow(UINT mask)
+UINT CSDlgPageMan::ButtonID(UINT mask) const
 {
-    UINT id = 0;
     if (mask == BtnBack)
-        id = backId;
-    else if (mask == BtnNext)
-        id = nextId;
-    else if (mask == BtnCancel)
-        id = IDCANCEL;
-    else if (mask == BtnHelp)
-        id = IDHELP;
-    return id ? GetDlgItem(static_cast<int>(id)) : nullptr;
+        return backId;
+    if (mask == BtnNext)
+        return nextId;
+    if (mask == BtnCancel)
+        return IDCANCEL;
+    if (mask == BtnHelp)
+        return IDHELP;
+    return 0;
 }
 
 void CSDlgPageMan::EnableButton(UINT mask, BOOL on)
 {
     for (UINT bit : {BtnBack, BtnNext, BtnCancel, BtnHelp}) {
-        HWND button = (mask & bit) ? ButtonWindow(bit) : nullptr;
-        if (button)
-            EnableWindow(button, on);
+        if (mask & bit)
+            SetButtonState(ButtonID(bit), -1, on);
     }
 }
 
 void CSDlgPageMan::ShowButton(UINT mask, BOOL show)
 {
     for (UINT bit : {BtnBack, BtnNext, BtnHelp}) {
-        HWND button = (mask & bit) ? ButtonWindow(bit) : nullptr;
-        if (button)
-            ShowWindow(button, show ? SW_SHOW : SW_HIDE);
+        if (mask & bit)
+            SetButtonState(ButtonID(bit), show, -1);
     }
 }
 
 void CSDlgPageMan::PressButton(UINT mask)
 {
     UINT bit = mask & (0u - mask);  // one button: the lowest asked for
-    HWND button = ButtonWindow(bit);
-    if (!button)
+    UINT id = ButtonID(bit);
+    if (!id || (!GetDlgItem(static_cast<int>(id)) && !SkinDrawsButton(id)))
         return;
-    EnableWindow(button, TRUE);
+    SetButtonState(id, -1, TRUE);
     // Let the button show itself enabled before it is pressed.
     MSG msg;
     for (UINT i = 0; i < PumpBound && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
@@ -534,10 +530,62 @@ void CSDlgPageMan::PressButton(UINT mask)
         DelayAction(ActionPressBack, ActionDelayMs);
     else if (bit == BtnNext)
         DelayAction(ActionPressNext, ActionDelayMs);
-    else if (bit == BtnCancel)
-        SimulateButton(IDCANCEL);
-    else if (bit == BtnHelp)
-        SimulateButton(IDHELP);
+    else
+        ClickButton(id);
+}
+
+void CSDlgPageMan::ClickButton(UINT id)
+{
+    if (!id || SimulateButton(static_cast<WORD>(id)) || !SkinDrawsButton(id))
+        return;
+    CSDlgSkinArea* area = skin->FindArea(id);
+    if (area && area->IsEnabled() && !area->IsHidden())
+        SendMsg(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+// ---- Buttons a skin draws ----
+
+BOOL CSDlgPageMan::SkinDrawsButton(UINT id) const
+{
+    return id && skin && skin->IsSkinShown() && skin->FindArea(id);
+}
+
+void CSDlgPageMan::SetButtonState(UINT id, int show, int enable)
+{
+    HWND button = id ? GetDlgItem(static_cast<int>(id)) : nullptr;
+    bool area = SkinDrawsButton(id);
+    if (enable >= 0) {
+        if (button)
+            EnableWindow(button, enable);
+        if (area)
+            skin->EnableArea(id, enable);
+    }
+    if (show < 0)
+        return;
+    if (!area) {
+        if (button)
+            ShowWindow(button, show ? SW_SHOW : SW_HIDE);
+        return;
+    }
+    // The control stays hidden under its picture; it still answers the keyboard (Enter).
+    if (button)
+        ShowWindow(button, SW_HIDE);
+    RECT rect;
+    if (!show && skin->GetAreaRect(id, &rect))
+        InvalidateRect(hwnd, &rect, TRUE);
+    skin->ShowArea(id, show);
+}
+
+void CSDlgPageMan::SkinButtons()
+{
+    for (UINT id : {backId, nextId, static_cast<UINT>(IDOK), static_cast<UINT>(IDCANCEL), static_cast<UINT>(IDHELP)}) {
+        if (!SkinDrawsButton(id))
+            continue;
+        // An area that stands for no control has its own state already.
+        HWND button = GetDlgItem(static_cast<int>(id));
+        if (button)
+            SetButtonState(id, (GetWindowLongPtrW(button, GWL_STYLE) & WS_VISIBLE) != 0, IsWindowEnabled(button));
+    }
 }
 
 void CSDlgPageMan::BroadcastMsgToPages(UINT msg, WPARAM wParam, LPARAM lParam)

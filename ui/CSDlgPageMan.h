@@ -127,8 +127,17 @@ protected:
     bool IsPageCreated(CSDlgPage* page) const;
     // Moves the focus the way the dialog manager does, and into view.
     void FocusControl(HWND ctl);
-    // The window of button mask (Back, Next, Cancel, Help), or null.
-    HWND ButtonWindow(UINT mask);
+    // The id of button mask (Back, Next, Cancel, Help), 0 for none.
+    UINT ButtonID(UINT mask) const;
+    // As a user would click it: the control when it is enabled, else the skin's area.
+    void ClickButton(UINT id);
+    // Whether the shown skin has a hot area of the button's id, which then stands for it.
+    BOOL SkinDrawsButton(UINT id) const;
+    // show / enable (-1: as it is) the button, or the skin's area that stands for it (its
+    // control then stays hidden and only follows the enabled state, for the keyboard).
+    void SetButtonState(UINT id, int show, int enable);
+    // The skin has just been shown: its areas take over the buttons' states.
+    void SkinButtons();
     // Tab (Shift: backwards) as one cycle across the page and the manager.
     int OnTabKey(bool backwards);
 

@@ -7,7 +7,7 @@
 #include "sys/ResStr.h"
 #include "sys/WndUtil.h"
 #include "ui/CSDlgPage.h"
-#include "ui/DlgSkinOps.h"
+#include "ui/CSDlgSkin.h"
 
 namespace {
 
@@ -22,7 +22,8 @@ CSDlgWizard::CSDlgWizard(UINT header, UINT placeholder, UINT back, UINT next, UI
     : CSDlgPageMan(0, header, placeholder, back, next, dlgSkin), titleFont(1, 0, FW_BOLD, nullptr),
       imageBtn(imageBtnDesc ? new (std::nothrow) ImageBtn(*imageBtnDesc) : nullptr), imageBtnId(imageBtnCtlId),
       iconId(icon), titleStrId(titleStr), cancelQuestionId(cancelQuestionStr), resizable(canResize), hasHelp(FALSE),
-      hasCancel(FALSE), hasOK(FALSE), skinStretched(FALSE)
+      hasCancel(FALSE), hasOK(FALSE), skinStretched(FALSE),
+      skinButtonOrigin(), skinButtonsKept(FALSE)
 {
 }
 
@@ -38,17 +39,24 @@ MyWindowPlacement* CSDlgWizard::GetResizingInfo()
 
 void CSDlgWizard::TurnButton(UINT id, BOOL on)
 {
-    if (!id)
+    SetButtonState(id, on, on);
+    if (!id || !skin || SkinDrawsButton(id))
         return;
-    TurnDlgItem(static_cast<int>(id), on);
-    ShowSkinArea(id, on);
+    // Before the skin shows, an area that stands for no control keeps the state itself; the
+    // others take their control's once the skin shows (SkinButtons).
+    bool areaOnly = !GetDlgItem(static_cast<int>(id));
+    if (!on || areaOnly) {
+        skin->ShowArea(id, on);
+        skin->EnableArea(id, on);
+    }
 }
 
 LRESULT CSDlgWizard::OnInitDialog(WPARAM wParam, LPARAM lParam)
 {
-    hasHelp = GetDlgItem(IDHELP) != nullptr;
-    hasCancel = GetDlgItem(IDCANCEL) != nullptr;
-    hasOK = GetDlgItem(IDOK) != nullptr;
+    // A skin's hot area of the same id counts as the button.
+    hasHelp = GetDlgItem(IDHELP) || (skin && skin->FindArea(IDHELP));
+    hasCancel = GetDlgItem(IDCANCEL) || (skin && skin->FindArea(IDCANCEL));
+    hasOK = GetDlgItem(IDOK) || (skin && skin->FindArea(IDOK));
     skinStretched = FALSE;
     for (UINT id : {backId, nextId, static_cast<UINT>(IDOK), static_cast<UINT>(IDCANCEL), static_cast<UINT>(IDHELP)})
         TurnButton(id, FALSE);
@@ -83,6 +91,8 @@ LRESULT CSDlgWizard::OnInitDialog(WPARAM wParam, LPARAM lParam)
     }
 
     LRESULT result = CSDlgPageMan::OnInitDialog(wParam, lParam);
+    SkinButtons();
+    SkinStretched();
     titleFont.Init(hwnd, headerId);
     if (iconId)
         icons.InitEx(hwnd, static_cast<int>(iconId));
@@ -126,6 +136,8 @@ void CSDlgWizard::OnResize(int dx, int dy)
         if (HWND button = id ? GetDlgItem(static_cast<int>(id)) : nullptr)
             OffsetWnd(button, dx, dy);
     }
+    if (initialized)
+        SkinStretched();
 }
 
 void CSDlgWizard::OnUpdateHeaderText(BOOL show)
@@ -142,7 +154,7 @@ int CSDlgWizard::OnCtlColor(UINT msg, HDC hdc, HWND ctl, HBRUSH* pBrush)
     bool button = msg == WM_CTLCOLORBTN && imageBtnId && id == imageBtnId;
     if (!header && !button)
         return CSDlgPageMan::OnCtlColor(msg, hdc, ctl, pBrush);
-    if (dlgskin::OnCtlColor(skin, msg, hdc, pBrush))
+    if (SkinCtlColor(msg, hdc, ctl, pBrush))
         return 1;
     SetTextColor(hdc, HeaderTextColor);
     SetBkColor(hdc, GetSysColor(COLOR_BTNHIGHLIGHT));

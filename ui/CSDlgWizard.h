@@ -51,9 +51,21 @@ public:
     HFONT GetTitleFont() const { return titleFont.GetFont(); }
 
 protected:
-    // A skin's hot area of the same id as a button shows with it.
-    void ShowSkinArea(UINT id, BOOL show);
+    // Shows and enables a button (or the skin's area for it), or hides and disables it.
     void TurnButton(UINT id, BOOL on);
+
+    // ---- With a skin ----
+    // The wizard skin, when the dialog has one; null for any other skin or none.
+    CSDlgWizSkin* GetWizSkin() const;
+    // The picture has been stretched to the dialog (again): the first time OnFirstSkinStretch,
+    // later the same places on the new stretch. Nothing while the skin does not show.
+    void SkinStretched();
+    // The placeholder and the pages over the skin's page rectangle, the header (and the image
+    // button at its right end) over its header rectangle, the buttons' areas where the stretch
+    // takes their places on the picture.
+    void PlaceOnSkin(CSDlgWizSkin* wizSkin);
+    // The header's colours from the wizard skin, or the image button's from the skin.
+    int SkinCtlColor(UINT msg, HDC hdc, HWND ctl, HBRUSH* pBrush);
 
     LargeStaticTextCtl titleFont;
     CSIconForDlg icons;
@@ -67,4 +79,8 @@ protected:
     BOOL hasCancel;
     BOOL hasOK;
     BOOL skinStretched;
+    // Where the skin's button areas lie on the picture itself, for placing them on each stretch.
+    enum { SkinButtonCount = 5 };
+    POINT skinButtonOrigin[SkinButtonCount];
+    BOOL skinButtonsKept;
 };
