@@ -20,17 +20,14 @@ bool refusedOnce;
 
 const UINT PumpBound = 200;  // pending messages processed by PressButton at most
 
-struct DisabledControls {
-    CSList windows;
-};
-
+// Disables an enabled control and keeps it in the list (data) to enable it again.
 BOOL CALLBACK DisableEnabled(HWND child, LPARAM data)
 {
     wchar_t cls[16];
     if (GetClassNameW(child, cls, 16) && _wcsicmp(cls, L"Static") == 0)
         return TRUE;
     if (IsWindowEnabled(child)) {
-        reinterpret_cast<DisabledControls*>(data)->windows.AddTail(child);
+        reinterpret_cast<CSList*>(data)->AddTail(child);
         EnableWindow(child, FALSE);
     }
     return TRUE;
@@ -322,12 +319,12 @@ int CSDlgPageMan::DoBtnNext()
     if (!page || !page->IsReady())
         return 0;
     // Nothing can be clicked twice while the page decides; what was enabled comes back.
-    DisabledControls disabled;
+    CSList disabled;
     HWND focus = GetFocus();
     EnumChildWindows(hwnd, DisableEnabled, reinterpret_cast<LPARAM>(&disabled));
     int answer = page->PreBtnNext() ? page->OnBtnNext() : 0;
-    for (POS__* pos = disabled.windows.GetHeadPos(); pos;) {
-        HWND h = static_cast<HWND>(disabled.windows.GetNext(pos));
+    for (POS__* pos = disabled.GetHeadPos(); pos;) {
+        HWND h = static_cast<HWND>(disabled.GetNext(pos));
         if (IsWindow(h))
             EnableWindow(h, TRUE);
     }
