@@ -64,6 +64,34 @@ void ReadItem(HWND listView, int item)
     SetEvent(GetSubclassEvent());
 }
 
+// The thread that took the keyboard-form menu request while a mirror icon's square was
+// pending, until its menu is placed or the request is over; 0 otherwise.
+DWORD menuThread = 0;
+
+bool IsMenuWindow(HWND hwnd)
+{
+    wchar_t name[8] = {};
+    return GetClassNameW(hwnd, name, 8) && lstrcmpW(name, L"#32768") == 0;
+}
+
+// A view that takes the keyboard form's -1 as a real point (Wine's puts the menu at
+// 65535,65535, the screen's corner) never asks where the item is: its menu window goes to
+// the mirror icon instead, kept on the work area the way a pop-up menu flips at the edges.
+void PlaceMenuAtMirrorIcon(WINDOWPOS& pos)
+{
+    const RECT& icon = g_sdata.rcMenuItem;
+    POINT at = {(icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT& work = monitor.rcWork;
+    pos.x = at.x + pos.cx > work.right ? at.x - pos.cx : at.x;
+    pos.y = at.y + pos.cy > work.bottom ? at.y - pos.cy : at.y;
+    pos.x = pos.x < work.left ? work.left : pos.x;
+    pos.y = pos.y < work.top ? work.top : pos.y;
+}
+
 // Sub-code 56: the item's menu at the mirror icon (through the return hook), or the
 // desktop's menu at the cursor with nothing selected.
 void OpenContextMenu(HWND listView, int item)
@@ -135,6 +163,9 @@ LRESULT CALLBACK GetMsgHookProc(int code, WPARAM wParam, LPARAM lParam)
         default:
             break;
         }
+    } else if (code == HC_ACTION && (wParam & PM_REMOVE) && msg && msg->message == WM_CONTEXTMENU &&
+               msg->hwnd && msg->hwnd == g_sdata.hwndListView) {
+        menuThread = msg->lParam == -1 && g_sdata.menuRectPending ? GetCurrentThreadId() : 0;
     }
     return CallNextHookEx(g_sdata.hookGetMsg, code, wParam, lParam);
 }
@@ -142,10 +173,24 @@ LRESULT CALLBACK GetMsgHookProc(int code, WPARAM wParam, LPARAM lParam)
 LRESULT CALLBACK CallWndRetHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT* ret = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (code == HC_ACTION && ret && ret->hwnd && ret->hwnd == g_sdata.hwndListView &&
-        ret->message == LVM_GETITEMRECT && g_sdata.menuRectPending && ret->lParam) {
+    if (code != HC_ACTION || !ret || !ret->hwnd)
+        return CallNextHookEx(g_sdata.hookCallWndRet, code, wParam, lParam);
+    if (ret->hwnd == g_sdata.hwndListView && ret->message == LVM_GETITEMRECT && g_sdata.menuRectPending &&
+        ret->lParam) {
         *reinterpret_cast<RECT*>(ret->lParam) = g_sdata.rcMenuItem;
         g_sdata.menuRectPending = 0;
+        menuThread = 0;
+    } else if (menuThread && menuThread == GetCurrentThreadId()) {
+        // The window position is read back after this returns, as after WM_WINDOWPOSCHANGING's own handler.
+        WINDOWPOS* pos = reinterpret_cast<WINDOWPOS*>(ret->lParam);
+        if (ret->message == WM_WINDOWPOSCHANGING && pos && !(pos->flags & SWP_NOMOVE) &&
+            g_sdata.menuRectPending && IsMenuWindow(ret->hwnd)) {
+            PlaceMenuAtMirrorIcon(*pos);
+            g_sdata.menuRectPending = 0;
+            menuThread = 0;
+        } else if (ret->message == WM_CONTEXTMENU) {
+            menuThread = 0;  // the view has finished with the request, menu or not
+        }
     }
     return CallNextHookEx(g_sdata.hookCallWndRet, code, wParam, lParam);
 }

@@ -1,13 +1,14 @@
-// DllMain and the three entry points of the launcher.
+// DllMain, the start-dialog and tray entry points (the background update check lives with the update check).
 #include "app/Entry.h"
 
 #include <commctrl.h>
 #include <objbase.h>
-#include <cwchar>
-#include <cwctype>
 
+#include "app/DlgStart.h"
 #include "app/MyTB_Icon.h"
 #include "product/ProductInfo.h"
+#include "product/UpdateCheck.h"
+#include "res/DialogIds.h"
 #include "sys/PrevInstance.h"
 
 extern "C" {
@@ -16,37 +17,21 @@ HINSTANCE hiDLL = nullptr;
 
 namespace {
 
-// The identity by which a later start finds the open start dialog.
-const WORD StartDialogIdentity = 141;
-
-// Whether the command line holds the switch, given with '/', '-' or bare, in any case.
-bool HasSwitch(const wchar_t* cmdLine, const wchar_t* name)
-{
-    if (!cmdLine)
-        return false;
-    size_t nameLength = wcslen(name);
-    const wchar_t* p = cmdLine;
-    while (*p) {
-        while (*p && iswspace(*p))
-            ++p;
-        const wchar_t* start = p;
-        bool quoted = *p == L'"';
-        if (quoted)
-            ++p;
-        while (*p && (quoted ? *p != L'"' : !iswspace(*p)))
-            ++p;
-        const wchar_t* end = p;
-        if (quoted && *p)
-            ++p;
-        if (quoted)
-            ++start;
-        if (start < end && (*start == L'/' || *start == L'-'))
-            ++start;
-        if (static_cast<size_t>(end - start) == nameLength && _wcsnicmp(start, name, nameLength) == 0)
-            return true;
+// COM for the calling thread while the object lives.
+class ComScope {
+public:
+    ComScope() : ok(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComScope()
+    {
+        if (ok)
+            CoUninitialize();
     }
-    return false;
-}
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool ok;
+};
 
 } // namespace
 
@@ -75,12 +60,14 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 int DoGlimpsebox(wchar_t* cmdLine, int show)
 {
     // A start dialog open in any process is brought to the front instead of a second one.
-    if (ActivatePrevDlg(StartDialogIdentity))
+    if (ActivatePrevDlg(DlgStart::Identity))
         return 0;
-    (void)cmdLine;
-    (void)show;
-    // The start dialog is not part of this build: report that no dialog was created.
-    return -1;
+    ComScope com;
+    InitCommonControls();
+    // A due check asks (or starts the background check) before the dialog shows.
+    CheckForUpdates(nullptr);
+    DlgStart dialog(cmdLine, show);
+    return dialog.ModelessWithLoop(FALSE, IDD_START, hiDLL, nullptr);
 }
 
 int RunTB_Icon(int start, HINSTANCE hInst, wchar_t* cmdLine, int show)
@@ -88,10 +75,4 @@ int RunTB_Icon(int start, HINSTANCE hInst, wchar_t* cmdLine, int show)
     MyTB_Icon icon;
     WORD product = GetProductInfo()->GetID();
     return TB_Icon::Run(start ? &icon : nullptr, MyTB_Icon::ClassName, product, hInst, cmdLine, show);
-}
-
-int DoCheckForUpdatesAuto(const wchar_t* cmdLine)
-{
-    // Only this call acts on the switch; the launcher ends at once when it returns 1.
-    return HasSwitch(cmdLine, L"CHECK4UPDATES") ? 1 : 0;
 }

@@ -1,17 +1,14 @@
-// Ids of the test programs' dialog templates (tests/Dialogs.rc) and of their controls.
+// Ids of the test programs' dialog templates (tests/Dialogs.rc, Buttons.rc, Skin.rc) and of their controls.
 #pragma once
 
 #define IDD_BASIC 7001
 #define IDD_RESIZE 7002
-#define IDD_GROUPS 7003
-#define IDD_CHILD 7004
-#define IDD_HOST 7005
 #define IDD_NOIDS 7006
-#define IDD_NOIDS_EX 7007
 #define IDD_HISTORY 7008
-#define IDD_LAYOUT 7009
+#define IDD_BUTTONS 7010
+#define IDB_STRIP 7011
+#define IDD_SKINNED 7020
 
-// IDD_BASIC
 #define IDC_EDIT 100
 #define IDC_ACTION 101
 #define IDC_CHECK 102
@@ -20,45 +17,14 @@
 #define IDC_RADIO_B 105
 #define IDC_RADIO_C 106
 
-// IDD_RESIZE
-#define IDC_RESIZE_EDIT 150
-
-// IDD_GROUPS: an outer group 201..205 in frame 200 holding an inner group 203..204; below it
-// 220 and 221.
-#define IDC_OUTER_FRAME 200
-#define IDC_OUTER_FIRST 201
-#define IDC_OUTER_MID 202
-#define IDC_INNER_FIRST 203
-#define IDC_INNER_LAST 204
-#define IDC_OUTER_LAST 205
-#define IDC_BELOW_1 220
-#define IDC_BELOW_2 221
-
-// IDD_CHILD and IDD_HOST
-#define IDC_CHILD_BUTTON 301
-#define IDC_CHILD_COMBO 302
-#define IDC_PLACEHOLDER 400
-
-// IDD_NOIDS
+#define IDC_HISTORY 500
 #define IDC_DUPLICATE 600
 
-// IDD_HISTORY
-#define IDC_HISTORY 500
-#define IDC_HIST_EDIT 501
-
-// IDD_LAYOUT
-#define IDC_L_BUTTON 700
-#define IDC_L_TEXT 701
-#define IDC_L_ROW1 702
-#define IDC_L_ROW2 703
-#define IDC_L_ROW3 704
-
-// IDD_BUTTONS (tests/Buttons.rc): image and icon buttons
-#define IDD_BUTTONS 7010
-#define IDB_STRIP 7011
 #define IDC_B_STRIP 800
 #define IDC_B_ICONS 801
 #define IDC_B_CHECKED 802
 #define IDC_B_DISABLED 803
 #define IDC_B_ENABLED 804
 #define IDC_B_LINK 805
+
+#define IDC_SKIN_LABEL 820

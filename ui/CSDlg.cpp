@@ -11,7 +11,7 @@
 #include "sys/WndUtil.h"
 #include "ui/CSCtrl.h"
 #include "ui/CSDC.h"
-#include "ui/DlgSkinOps.h"
+#include "ui/CSDlgSkin.h"
 #include "ui/FullWndDragger.h"
 
 extern "C" HINSTANCE hiDLL;
@@ -61,7 +61,7 @@ void WMHook::RemoveFromDlg(CSDlg* pDlg)
 CSDlg::CSDlg(CSDlgSkin* dlgSkin)
     : isModeless(FALSE), alignment(1), modalResult(0), resInstance(nullptr), templateId(0), identity(0),
       controlsUpdated(FALSE), skin(dlgSkin), isChild(FALSE), ownBackground(FALSE), updatingControls(FALSE),
-      initialized(FALSE), groupsLaidOut(TRUE), closed(FALSE), owner(nullptr), dragger(nullptr), endLoop(FALSE),
+      initialized(FALSE), groupsLaidOut(TRUE), closed(FALSE), owner(nullptr), dragger(nullptr), endLoop(FALSE), ownerDisabled(FALSE),
       dlgResult(-1), resizingFlags(0), placement(nullptr), curCx(0), curCy(0), minCx(0), minCy(0), prevCx(0),
       prevCy(0), dlgDispatchDepth(0), dlgRemovalPending(FALSE), delayedData(0), delayTimer(DelayTimerId)
 {
@@ -358,16 +358,19 @@ LRESULT CSDlg::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         int x = GET_X_LPARAM(lParam);
         int y = GET_Y_LPARAM(lParam);
         OnMouseMove(static_cast<UINT>(wParam), x, y);
-        dlgskin::OnMouseMove(skin, static_cast<UINT>(wParam), x, y);
+        if (skin)
+            skin->OnMouseMove(static_cast<UINT>(wParam), x, y);
         break;
     }
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // a quick second click on a hot area is a click too
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
-        dlgskin::OnMouseClick(skin, msg, static_cast<UINT>(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        if (skin)
+            skin->OnMouseClick(msg, static_cast<UINT>(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         break;
     default:
         break;
@@ -380,12 +383,13 @@ int CSDlg::OnCtlColor(UINT msg, HDC hdc, HWND ctl, HBRUSH* pBrush)
     CSCtrl* control = GetDlgCtrl(ctl);
     if (control && control->OnCtlColor(msg, hdc, pBrush))
         return 1;
-    return dlgskin::OnCtlColor(skin, msg, hdc, pBrush);
+    return skin ? skin->OnCtlColor(msg, hdc, pBrush) : 0;
 }
 
 void CSDlg::DrawSkin(HDC hdc)
 {
-    dlgskin::DrawSkin(skin, hdc, 0, 0, -1, -1);
+    if (skin)
+        skin->DrawSkin(hdc, 0, 0, -1, -1);
 }
 
 CSDlgSkin* CSDlg::GetBackgroundSkin()
@@ -414,7 +418,7 @@ void CSDlg::EnableFullDrag(BOOL on)
 
 int CSDlg::IsPtInSkinArea(int x, int y)
 {
-    return dlgskin::HasAreaAt(skin, x, y);
+    return skin && skin->IsSkinShown() && skin->FindArea(x, y);
 }
 
 // ---- Virtual defaults ----
@@ -590,7 +594,7 @@ void CSDlg::OnInitDone()
 {
     EnableFullDrag(TRUE);
     if (skin)
-        dlgskin::Init(skin, this);
+        skin->Init(this);
 }
 
 void CSDlg::OnInitRect(RECT&) {}
@@ -677,7 +681,8 @@ LRESULT CSDlg::OnInitDialog(WPARAM, LPARAM)
         placement->flags = 0;
         WINDOWPLACEMENT restored = *placement;
         restored.length = sizeof(restored);
-        restored.showCmd = static_cast<UINT>(show);
+        // Kept hidden until its controls follow the size: the show command would show it now.
+        restored.showCmd = keepShown ? static_cast<UINT>(show) : SW_HIDE;
         SetWindowPlacement(hwnd, &restored);
         // The size limits may have corrected the stored size: take what the window has.
         RECT now;
@@ -685,7 +690,7 @@ LRESULT CSDlg::OnInitDialog(WPARAM, LPARAM)
         curCx = now.right - now.left;
         curCy = now.bottom - now.top;
     }
-    if (IsZoomed(hwnd)) {
+    if (keepShown ? IsZoomed(hwnd) : show == SW_SHOWMAXIMIZED) {
         RECT work;
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         curCx = work.right - work.left + 2 * GetSystemMetrics(SM_CXFRAME);
@@ -814,7 +819,7 @@ int CSDlg::ModelessWithLoop(BOOL disableParent, int id, HINSTANCE instance, HWND
     if (!Modeless(id, instance, parent, TRUE))
         return -1;
     // EnableWindow answers whether the window was disabled already: then it stays so.
-    bool disabled = disableParent && parent && IsWindow(parent) && !EnableWindow(parent, FALSE);
+    ownerDisabled = disableParent && parent && IsWindow(parent) && !EnableWindow(parent, FALSE);
 
     MSG msg;
     while (!endLoop && hwnd && IsWindow(hwnd)) {
@@ -831,11 +836,10 @@ int CSDlg::ModelessWithLoop(BOOL disableParent, int id, HINSTANCE instance, HWND
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    EnableOwner();
     // Ended by WM_QUIT while open: nothing runs the dialog any more.
     if (hwnd && IsWindow(hwnd))
         DestroyWindow(hwnd);
-    if (disabled)
-        EnableWindow(parent, TRUE);
     if (parent && IsWindow(parent))
         SetForegroundWindow(parent);
     return dlgResult;
@@ -867,10 +871,19 @@ int CSDlg::CloseDialog(int result, int okControls)
         return 1;
     }
     endLoop = TRUE;
+    // An owner still disabled when the window goes would hand the activation to another program.
+    EnableOwner();
     if (hwnd && IsWindow(hwnd))
         DestroyWindow(hwnd);
     PostThreadMessageW(GetCurrentThreadId(), WakeLoopMsg, 0, 0);
     return 1;
+}
+
+void CSDlg::EnableOwner()
+{
+    if (ownerDisabled && owner && IsWindow(owner))
+        EnableWindow(owner, TRUE);
+    ownerDisabled = FALSE;
 }
 
 int CSDlg::EndDialog(int result)

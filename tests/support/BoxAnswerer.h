@@ -1,18 +1,27 @@
-// BoxAnswerer: answers the message boxes of the test's own thread, so that nothing blocks.
+// BoxAnswerer: answers the dialogs of the test's own thread, so that nothing blocks.
 #pragma once
 
 #include <windows.h>
 
 #include <cwchar>
+#include <functional>
 #include <string>
 
 namespace test {
 
-// Answers every message box of this thread (a "#32770" window that is not a framework
-// dialog) with a command, from a thread-local WH_CBT hook, and keeps what it showed.
+// Answers each message box of this thread (a "#32770" window that is not a framework dialog)
+// once, from a thread-local WH_CBT hook as it becomes active, and keeps what the last one showed.
 class BoxAnswerer {
 public:
-    explicit BoxAnswerer(WPARAM replyCommand) : reply(replyCommand)
+    using Reply = std::function<void(HWND box)>;
+
+    // Each box is answered with the command.
+    explicit BoxAnswerer(WPARAM command)
+        : BoxAnswerer([command](HWND box) { PostMessageW(box, WM_COMMAND, command, 0); })
+    {
+    }
+    // Each box goes to reply; with frameworkToo, the framework's dialogs as well.
+    explicit BoxAnswerer(Reply replyWith, bool frameworkToo = false) : reply(std::move(replyWith)), all(frameworkToo)
     {
         current = this;
         hook = SetWindowsHookExW(WH_CBT, CbtProc, nullptr, GetCurrentThreadId());
@@ -26,33 +35,36 @@ public:
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
     int count = 0;
-    std::wstring text;
+    std::wstring caption, text;
     HWND owner = nullptr;
     HICON icon = nullptr;  // the box's icon: the system's shared one (IDI_HAND for MB_ICONSTOP)
 
 private:
     static LRESULT CALLBACK CbtProc(int code, WPARAM wParam, LPARAM lParam)
     {
-        if (code == HCBT_ACTIVATE && current) {
-            HWND box = reinterpret_cast<HWND>(wParam);
-            wchar_t cls[32] = L"";
-            GetClassNameW(box, cls, 32);
-            if (wcscmp(cls, L"#32770") == 0 && !GetPropW(box, L"CSDLG") && !GetPropW(box, L"GlmbxAnswered")) {
-                SetPropW(box, L"GlmbxAnswered", reinterpret_cast<HANDLE>(1));
-                ++current->count;
-                wchar_t shown[1024] = L"";
-                GetDlgItemTextW(box, 0xFFFF, shown, 1024);
-                current->text = shown;
-                current->owner = GetWindow(box, GW_OWNER);
-                current->icon = reinterpret_cast<HICON>(SendDlgItemMessageW(box, 0x440, STM_GETICON, 0, 0));
-                PostMessageW(box, WM_COMMAND, current->reply, 0);
-            }
+        HWND box = reinterpret_cast<HWND>(wParam);
+        wchar_t cls[32] = L"";
+        GetClassNameW(box, cls, 32);
+        if (code == HCBT_ACTIVATE && current && wcscmp(cls, L"#32770") == 0 &&
+            (current->all || !GetPropW(box, L"CSDLG")) && !GetPropW(box, L"GlmbxAnswered")) {
+            SetPropW(box, L"GlmbxAnswered", reinterpret_cast<HANDLE>(1));
+            ++current->count;
+            wchar_t shown[2048] = L"";
+            GetWindowTextW(box, shown, 2048);
+            current->caption = shown;
+            shown[0] = 0;
+            GetDlgItemTextW(box, 0xFFFF, shown, 2048);
+            current->text = shown;
+            current->owner = GetWindow(box, GW_OWNER);
+            current->icon = reinterpret_cast<HICON>(SendDlgItemMessageW(box, 0x440, STM_GETICON, 0, 0));
+            current->reply(box);
         }
         return CallNextHookEx(nullptr, code, wParam, lParam);
     }
 
     static inline BoxAnswerer* current = nullptr;
-    WPARAM reply;
+    Reply reply;
+    bool all;
     HHOOK hook;
 };
 

@@ -1,7 +1,5 @@
-// Starting, watching and ending a helper program of the tests, and reading its log.
+// Starting, watching and ending a helper program of the tests.
 #include "tests/support/ChildProcess.h"
-
-#include "tests/support/TestSupport.h"
 
 namespace test {
 
@@ -21,23 +19,14 @@ void ChildProcess::PrepareLog(const std::wstring& exeName)
     DeleteFileW(logPath.c_str());
 }
 
-std::wstring ChildProcess::LogArgument() const
-{
-    return L"--log \"" + logPath + L"\"";
-}
-
-bool ChildProcess::Start(const std::wstring& exeName, const std::wstring& args)
-{
-    return StartIn(ExeDir(), exeName, args);
-}
-
-bool ChildProcess::StartIn(const std::wstring& folder, const std::wstring& exeName, const std::wstring& args)
+bool ChildProcess::StartIn(const std::wstring& folder, const std::wstring& exeName, const std::wstring& args,
+                           bool passLog)
 {
     Kill();
     Close();
     PrepareLog(exeName);
     std::wstring exe = folder + L"\\" + exeName;
-    std::wstring command = L"\"" + exe + L"\" " + LogArgument() + L" " + args;
+    std::wstring command = L"\"" + exe + L"\" " + (passLog ? LogArgument() + L" " : L"") + args;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, Dir().c_str(),
@@ -55,16 +44,6 @@ bool ChildProcess::StartIn(const std::wstring& folder, const std::wstring& exeNa
         AssignProcessToJobObject(job, pi.hProcess);
     ResumeThread(pi.hThread);
     return true;
-}
-
-bool ChildProcess::Running() const
-{
-    return pi.hProcess && WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
-}
-
-bool ChildProcess::WaitForEnd(DWORD timeoutMs)
-{
-    return pi.hProcess && PumpUntil([this] { return !Running(); }, timeoutMs);
 }
 
 DWORD ChildProcess::ExitCode() const
@@ -90,21 +69,6 @@ void ChildProcess::Close()
     if (pi.hThread)
         CloseHandle(pi.hThread);
     pi = {};
-}
-
-std::vector<std::string> ChildProcess::Lines() const
-{
-    return ReadLogLines(logPath);
-}
-
-std::vector<std::string> ChildProcess::LinesWith(const std::string& prefix, size_t from) const
-{
-    return LogLinesWith(logPath, prefix, from);
-}
-
-bool ChildProcess::WaitForLine(const std::string& prefix, std::string* line, size_t from, DWORD timeoutMs) const
-{
-    return WaitForLogLine(logPath, prefix, line, from, timeoutMs);
 }
 
 } // namespace test

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -33,32 +34,15 @@ struct SeqRecord {
 
 inline std::string MessageName(UINT msg)
 {
-    static const struct {
-        UINT msg;
-        const char* name;
-    } names[] = {
-        {WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"}, {WM_MOVE, "WM_MOVE"}, {WM_SIZE, "WM_SIZE"},
-        {WM_ACTIVATE, "WM_ACTIVATE"}, {WM_SETFOCUS, "WM_SETFOCUS"}, {WM_KILLFOCUS, "WM_KILLFOCUS"},
-        {WM_SETTEXT, "WM_SETTEXT"}, {WM_GETTEXT, "WM_GETTEXT"}, {WM_PAINT, "WM_PAINT"}, {WM_CLOSE, "WM_CLOSE"},
-        {WM_ERASEBKGND, "WM_ERASEBKGND"}, {WM_SHOWWINDOW, "WM_SHOWWINDOW"}, {WM_GETMINMAXINFO, "WM_GETMINMAXINFO"},
-        {WM_WINDOWPOSCHANGING, "WM_WINDOWPOSCHANGING"}, {WM_WINDOWPOSCHANGED, "WM_WINDOWPOSCHANGED"},
-        {WM_NOTIFY, "WM_NOTIFY"}, {WM_GETICON, "WM_GETICON"}, {WM_SETICON, "WM_SETICON"},
-        {WM_NCCREATE, "WM_NCCREATE"}, {WM_NCDESTROY, "WM_NCDESTROY"}, {WM_NCCALCSIZE, "WM_NCCALCSIZE"},
-        {WM_NCHITTEST, "WM_NCHITTEST"}, {WM_NCPAINT, "WM_NCPAINT"}, {WM_NCACTIVATE, "WM_NCACTIVATE"},
-        {WM_COMMAND, "WM_COMMAND"}, {WM_TIMER, "WM_TIMER"}, {WM_PARENTNOTIFY, "WM_PARENTNOTIFY"},
-        {WM_IME_SETCONTEXT, "WM_IME_SETCONTEXT"}, {WM_IME_NOTIFY, "WM_IME_NOTIFY"},
-    };
+    static const std::pair<UINT, const char*> names[] = {{WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"},
+        {WM_NCCREATE, "WM_NCCREATE"}, {WM_NCDESTROY, "WM_NCDESTROY"}, {WM_CLOSE, "WM_CLOSE"}, {WM_COMMAND, "WM_COMMAND"}};
     for (const auto& entry : names) {
-        if (entry.msg == msg)
-            return entry.name;
+        if (entry.first == msg)
+            return entry.second;
     }
     char text[32];
-    if (msg >= WM_APP && msg < 0xC000)
-        std::snprintf(text, sizeof(text), "WM_APP+%u", msg - WM_APP);
-    else if (msg >= WM_USER && msg < WM_APP)
-        std::snprintf(text, sizeof(text), "WM_USER+%u", msg - WM_USER);
-    else
-        std::snprintf(text, sizeof(text), "0x%04X", msg);
+    std::snprintf(text, sizeof(text), msg >= WM_APP && msg < 0xC000 ? "WM_APP+%u" : "0x%04X",
+                  msg >= WM_APP && msg < 0xC000 ? msg - WM_APP : msg);
     return text;
 }
 
@@ -74,90 +58,56 @@ public:
     void Clear() { records.clear(); }
     void Pause(bool paused) { recording = !paused; }
     const std::vector<SeqRecord>& Records() const { return records; }
+    int Count(const char* who) const
+    {
+        auto named = [who](const SeqRecord& r) { return r.who == who; };
+        return static_cast<int>(std::count_if(records.begin(), records.end(), named));
+    }
 
 private:
     std::vector<SeqRecord> records;
     bool recording = true;
 };
 
-namespace detail {
-
-inline std::string Describe(const char* who, UINT msg, unsigned flags, WPARAM wParam, LPARAM lParam)
-{
-    std::string text = who;
-    if (msg)
-        text += " " + MessageName(msg);
-    char extra[64] = "";
-    if (flags & SeqWParam)
-        std::snprintf(extra, sizeof(extra), " w=%#lx", static_cast<unsigned long>(wParam));
-    text += extra;
-    extra[0] = 0;
-    if (flags & SeqLParam)
-        std::snprintf(extra, sizeof(extra), " l=%#lx", static_cast<unsigned long>(lParam));
-    text += extra;
-    if (flags & SeqOptional)
-        text += " (optional)";
-    return text;
-}
-
-inline bool Matches(const SeqEntry& expected, const SeqRecord& got)
-{
-    if (got.who != expected.who || got.msg != expected.msg)
-        return false;
-    if ((expected.flags & SeqWParam) && got.wParam != expected.wParam)
-        return false;
-    if ((expected.flags & SeqLParam) && got.lParam != expected.lParam)
-        return false;
-    return true;
-}
-
-} // namespace detail
-
 // Walks both lists as Wine's ok_sequence does: optional entries that do not match are
 // skipped; anything else that differs is a failure, reported with both sequences side by side.
 inline ::testing::AssertionResult OkSequence(const MessageLog& log, const SeqEntry* expected)
 {
     const std::vector<SeqRecord>& got = log.Records();
+    auto matches = [](const SeqEntry& want, const SeqRecord& r) {
+        return r.who == want.who && r.msg == want.msg && (!(want.flags & SeqWParam) || r.wParam == want.wParam) &&
+               (!(want.flags & SeqLParam) || r.lParam == want.lParam);
+    };
     size_t e = 0, g = 0;
-    bool failed = false;
-    while (expected[e].who && g < got.size()) {
-        if (detail::Matches(expected[e], got[g])) {
-            ++e;
+    for (; expected[e].who && g < got.size(); ++e) {
+        if (matches(expected[e], got[g]))
             ++g;
-        } else if (expected[e].flags & SeqOptional) {
-            ++e;
-        } else {
-            failed = true;
+        else if (!(expected[e].flags & SeqOptional))
             break;
-        }
     }
-    if (!failed) {
-        while (expected[e].who && (expected[e].flags & SeqOptional))
-            ++e;
-        failed = expected[e].who != nullptr || g < got.size();
-    }
-    if (!failed)
+    while (g == got.size() && expected[e].who && (expected[e].flags & SeqOptional))
+        ++e;
+    if (!expected[e].who && g == got.size())
         return ::testing::AssertionSuccess();
 
-    size_t expectedCount = 0;
-    while (expected[expectedCount].who)
-        ++expectedCount;
-    std::string table = "message sequence differs (first difference at expected #" + std::to_string(e) +
-                        ", received #" + std::to_string(g) + ")\n";
-    char line[200];
-    std::snprintf(line, sizeof(line), "  %-3s %-44s | %s\n", "#", "expected", "received");
-    table += line;
-    for (size_t i = 0; i < expectedCount || i < got.size(); ++i) {
-        std::string left, right;
-        if (i < expectedCount)
-            left = detail::Describe(expected[i].who, expected[i].msg, expected[i].flags, expected[i].wParam,
-                                    expected[i].lParam);
-        if (i < got.size())
-            right = detail::Describe(got[i].who.c_str(), got[i].msg, SeqWParam | SeqLParam, got[i].wParam,
-                                     got[i].lParam);
-        const char* mark = (i == e || i == g) ? " <--" : "";
-        std::snprintf(line, sizeof(line), "  %-3zu %-44s | %s%s\n", i, left.c_str(), right.c_str(), mark);
-        table += line;
+    auto describe = [](const std::string& who, UINT msg, unsigned flags, WPARAM wParam, LPARAM lParam) {
+        char text[160];
+        std::snprintf(text, sizeof(text), "%s%s%s w=%#lx l=%#lx%s", who.c_str(), msg ? " " : "",
+                      msg ? MessageName(msg).c_str() : "", static_cast<unsigned long>(wParam),
+                      static_cast<unsigned long>(lParam), (flags & SeqOptional) ? " (optional)" : "");
+        return std::string(text);
+    };
+    std::string table = "message sequence differs at expected #" + std::to_string(e) + ", received #" +
+                        std::to_string(g) + " (expected | received; w and l count only where the table asks):\n";
+    size_t count = 0;
+    while (expected[count].who)
+        ++count;
+    for (size_t i = 0; i < count || i < got.size(); ++i) {
+        const SeqEntry& want = i < count ? expected[i] : expected[count];
+        table += "  " + std::to_string(i) + "  " +
+                 (i < count ? describe(want.who, want.msg, want.flags, want.wParam, want.lParam) : std::string()) + " | " +
+                 (i < got.size() ? describe(got[i].who, got[i].msg, 0, got[i].wParam, got[i].lParam) : std::string()) +
+                 (i == e || i == g ? "  <--" : "") + "\n";
     }
     return ::testing::AssertionFailure() << table;
 }

@@ -11,7 +11,7 @@
 int wmain()
 {
     HWND icon = nullptr;
-    if (!test::PumpUntil([&] { return (icon = test::FirstTrayIcon()) != nullptr && IsWindowVisible(icon); }, 30000)) {
+    if (!test::PumpUntil([&] { return (icon = test::TrayIconWithTip(L"Glimpsebox")) != nullptr; }, 30000)) {
         printf("no icon in the notification area\n");
         return 1;
     }
