@@ -127,6 +127,11 @@ protected:
     test::StandinProcess shell;
 };
 
+LRESULT CALLBACK RefuseCreation(int code, WPARAM wParam, LPARAM lParam)
+{
+    return code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // The window's own behaviours (layout, input, closing), apart from the reading of the desktop.
 class MirrorWindowTest : public MirrorTest {};
 
@@ -431,6 +436,7 @@ TEST_F(MirrorTest, RequestsForOtherWindowsOrProductsAreIgnored)
     ASSERT_TRUE(ProductInfo::PostMyMessage(shell.ListView(), MyMsgReadItem, 0));
     ASSERT_TRUE(test::PumpUntil([] { return WaitForSingleObject(GetSubclassEvent(), 0) == WAIT_OBJECT_0; }, 10000));
     ProductInfo::SendMyMessage(window.GetHandle(), MyMsgClose, 1234);
+    ProductInfo::SendMyMessage(window.GetHandle(), MyMsgClose, 0x10000 | GetProductInfo()->GetID());  // all of it counts
     test::PumpPending();
     EXPECT_TRUE(shell.LinesWith("select ", mark).empty());
     EXPECT_TRUE(shell.LinesWith("contextmenu ", mark).empty());
@@ -496,6 +502,11 @@ TEST_F(MirrorWindowTest, StylesAndSizeFollowTheOptions)
         EXPECT_FALSE(window.IsOpen());
         EXPECT_EQ(GetSharedData()->hwndMirror, nullptr);
     }
+    // A creation the system refuses leaves the window closed, so that the next click opens it.
+    HHOOK refuse = SetWindowsHookExW(WH_CBT, RefuseCreation, nullptr, GetCurrentThreadId());
+    EXPECT_FALSE(window.Open());
+    UnhookWindowsHookEx(refuse);
+    EXPECT_FALSE(window.IsOpen());
 }
 
 TEST_F(MirrorWindowTest, FirstPlaceIsTheCornerNearestThePointerAndEveryPlaceLiesOnTheScreen)
