@@ -132,3 +132,23 @@ TEST(AboutBox, WebPagesOpenOnlyAfterTheUserSaidOk)
     ASSERT_TRUE(test::PumpUntil([&] { return test::LogLinesWith(log, "opened ").size() == 2; }, 15000));
     EXPECT_EQ(test::LogLinesWith(log, "opened "), (std::vector<std::string>{opened, opened}));
 }
+
+TEST(AboutBox, WithoutAProgramForTheAddressTheProgramOfItsFileTypeOpensItElseTheUserIsTold)
+{
+    // No program takes the address's scheme; ".glmbxpage" files open with a recorder.
+    std::wstring dir = test::NewTempDir(L"pages");
+    ASSERT_TRUE(CopyFileW((test::ExeDir() + L"\\LaunchRecorder.exe").c_str(), (dir + L"\\PageViewer.exe").c_str(), FALSE));
+    test::SavedValue type(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.glmbxpage", nullptr);
+    test::SavedValue command(HKEY_LOCAL_MACHINE, L"Software\\Classes\\GlmbxPage\\shell\\open\\command", nullptr);
+    ASSERT_TRUE(type.Set(L"GlmbxPage") && command.Set(L"\"" + dir + L"\\PageViewer.exe\" \"%1\""));
+    test::BoxAnswerer ok(IDOK);
+    EXPECT_TRUE(OpenHTML(nullptr, L"glmbxnone:report.glmbxpage", 0, 0));
+    std::string line;
+    ASSERT_TRUE(test::WaitForLogLine(dir + L"\\PageViewer.exe.log", "started ", &line, 0, 15000));
+    EXPECT_NE(line.find("glmbxnone:report.glmbxpage"), std::string::npos) << line;
+    EXPECT_EQ(ok.count, 0);
+
+    // Nothing to open is told as well; the shell is not asked.
+    EXPECT_FALSE(OpenHTML(nullptr, L"", 0, 0));
+    EXPECT_TRUE(ok.count == 1 && ok.text == test::LibraryString(22022));
+}
