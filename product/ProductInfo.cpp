@@ -43,8 +43,6 @@ wchar_t FoldCase(wchar_t c)
     return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
-// Sets the wait cursor and puts back the previous one.
-
 } // namespace
 
 std::atomic<AppInstance*> ProductInfo::pCurrentApp{nullptr};
@@ -196,6 +194,7 @@ void ProductInfo::ShutDownMyModules(HWND, ProgressEx*, unsigned long seconds)
     LPARAM product = static_cast<LPARAM>(GetID() & 0xFFFF);
     BroadcastMyMessage(MyMsgClose, product);
     BroadcastMyMessage(MyMsgShutDown, product);
+    // The progress is not stepped: that arrives with the progress classes.
     for (unsigned long i = 0; i < seconds; ++i)
         Sleep(1000);
 }
