@@ -244,7 +244,7 @@ TEST_F(Registry, PutsWriteOnlyWhatChanged)
 {
     const unsigned char bytes[] = {1, 2, 3, 0};
     ASSERT_TRUE(key.PutDword(L"D", 5) && key.PutStr(L"S", L"same") && key.PutStr(L"E", L"") && key.PutBin(L"B", bytes, 3));
-    RawSet(sub, L"T", REG_BINARY, L"x", 4);  // other types holding "equal" bytes
+    RawSet(sub, L"T", REG_BINARY, L"x", 4);  // another type holding "equal" bytes
     RawSet(sub, L"U", REG_BINARY, "\x05\0\0\0", 4);
     ChangeWatch watch(sub);
     watch.Changed();
@@ -256,8 +256,8 @@ TEST_F(Registry, PutsWriteOnlyWhatChanged)
     EXPECT_TRUE(key.PutStr(L"S", L"Sam") && watch.Changed());   // a prefix of what is stored
     EXPECT_TRUE(key.PutBin(L"B", bytes, 4) && watch.Changed());  // same bytes, other size
     EXPECT_TRUE(key.PutStr(L"T", L"x") && watch.Changed());
-    EXPECT_TRUE(key.PutDword(L"U", 5) && watch.Changed());
-    EXPECT_TRUE(Raw(sub, L"T").first == DWORD(REG_SZ) && Raw(sub, L"U").first == DWORD(REG_DWORD));
+    EXPECT_EQ(Raw(sub, L"T").first, DWORD(REG_SZ));
+    EXPECT_TRUE(key.PutDword(L"U", 5) && watch.Changed() && Raw(sub, L"U").first == DWORD(REG_DWORD));
 }
 
 TEST_F(Registry, DamagedValuesFallBackToDefaults)
@@ -268,8 +268,8 @@ TEST_F(Registry, DamagedValuesFallBackToDefaults)
         DWORD size;
         unsigned long dword;
     } dwords[] = {
-        {REG_BINARY, "\x01\x02", 2, 99}, {REG_QWORD, "\x01\0\0\0\0\0\0\0", 8, 99}, {REG_BINARY, "", 0, 99},
-        {REG_BINARY, "\x2A\0\0\0", 4, 42}, {REG_SZ, "1\0\0", 4, 0x31},  // four bytes of any type are read
+        {REG_SZ, "1\0\0", 4, 0x31}, {REG_BINARY, "\x01\x02", 2, 99}, {REG_QWORD, "\x01\0\0\0\0\0\0\0", 8, 99},
+        {REG_BINARY, "", 0, 99}, {REG_BINARY, "\x2A\0\0\0", 4, 42},  // four bytes of another type still count
     };
     for (const auto& d : dwords) {
         RawSet(sub, L"V", d.type, d.data, d.size);

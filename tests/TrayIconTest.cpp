@@ -94,18 +94,6 @@ public:
     std::function<int()> onInit;
 };
 
-// A hook on the program's window that records WM_CLOSE.
-struct CloseSpy : WMHook {
-    explicit CloseSpy(test::MessageLog* messageLog) : log(messageLog) {}
-    int OnWndMessage(CSWnd*, UINT msg, WPARAM, LPARAM, LRESULT*) override
-    {
-        if (msg == WM_CLOSE)
-            log->Add("hook", msg);
-        return 0;
-    }
-    test::MessageLog* log;
-};
-
 // An icon started in this process and finished again at the end of the test.
 class TrayIconTest : public ::testing::Test {
 protected:
@@ -168,19 +156,20 @@ TEST_F(TrayIconTest, CloseRequestNeedsTheProductNumber)
     EXPECT_TRUE(icon.IsReady());
     EXPECT_EQ(icon.IsIconShown(), 1);
 
-    // With the product's number the icon goes at once and the window ends; its hooks see the close.
+    // With the product's number the icon goes at once and the window ends.
     icon.product = Product;
     icon.handledSubCode = 0;
-    CloseSpy spy(&log);
-    spy.AddToWnd(&icon);
+    test::MessageCounter hook(WM_CLOSE);  // the window's hooks see the close
+    hook.AddToWnd(&icon);
     log.Clear();
     EXPECT_EQ(SendMessageW(icon, MyMessage, MyMsgClose, Product), 0);
     EXPECT_EQ(icon.IsIconShown(), 0);
     EXPECT_TRUE(test::PumpUntil([&] { return !icon.IsReady(); }, 5000));
     static const SeqEntry closed[] = {{"icon", MyMessage}, {"OnMyCompanyMessage"}, {"icon", WM_CLOSE},
-                                      {"hook", WM_CLOSE}, {"OnDestroyWnd"}, {nullptr}};
+                                      {"OnDestroyWnd"}, {nullptr}};
     EXPECT_TRUE(OkSequence(log, closed));
-    spy.RemoveFromWnd(&icon);
+    EXPECT_EQ(hook.count, 1);
+    hook.RemoveFromWnd(&icon);
 }
 
 TEST_F(TrayIconTest, TaskbarCreatedPutsTheIconBackWithItsTip)
