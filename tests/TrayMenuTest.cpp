@@ -233,7 +233,7 @@ TEST(TrayMenuTest, ClicksWhileAPopupIsOpenBringItForward)
     tray.steps.push_back([&](HWND) { ProductInfo::PostMyMessage(tray, MyMsgAbout, 0); Key(tray, VK_ESCAPE); });
     tray.steps.push_back([&](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); });
     ASSERT_TRUE(tray.Click(WM_RBUTTONUP));
-    EXPECT_TRUE(test::PumpUntil([&] { return tray.steps.empty() && GetLastActivePopup(tray) == tray.GetHandle(); }, 15000));
+    ASSERT_TRUE(test::PumpUntil([&] { return tray.steps.empty() && GetLastActivePopup(tray) == tray.GetHandle(); }, 15000));
 
     // The product's close request while the menu is open ends the program, menu and all.
     tray.steps.push_back([&](HWND) { ProductInfo::PostMyMessage(tray, MyMsgClose, GetProductInfo()->GetID()); });
