@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Row.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -84,7 +85,7 @@ TEST(HelpFile, ContentsIndexAndPagesLeadOnlyToPagesAndPlacesThatExist)
     std::map<std::string, std::string> pages;
     std::vector<std::string> unfollowed;
     auto resolves = [&](const std::string& target, const std::string& from) {
-        SCOPED_TRACE(from + " -> " + target);
+        test::Row trace(from + " -> " + target);
         std::string file = target.substr(0, target.find('#')), html;
         if (!pages.count(file)) {
             if (!Read(file, html)) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "res/IconIds.h"
+#include "tests/support/Row.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -105,7 +106,7 @@ TEST_P(LibraryIcon, HoldsExactlyItsSizesAndDepthsWellFormed)
     EXPECT_EQ(Contents(entries), c.images);
     for (const GroupEntry& e : entries) {
         const int size = e.width, bits = e.bitCount;
-        SCOPED_TRACE(testing::Message() << size << " pixels, " << bits << " bits");
+        test::Row trace(testing::Message() << size << " pixels, " << bits << " bits");
         EXPECT_TRUE(e.height == size && e.planes == 1 && e.colorCount == (bits == 4 ? 16 : 0));
         // Header, palette, colour rows and mask rows, all bottom-up, and nothing else.
         std::string data = ResourceBytes(Library(), RT_ICON, e.id);

@@ -16,6 +16,7 @@
 #include "app/SharedData.h"
 #include "product/ProductInfo.h"
 #include "sys/RegKey.h"
+#include "tests/support/Row.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/StandinProcess.h"
@@ -160,7 +161,7 @@ TEST_F(MirrorTest, ReadsAndDrawsEveryItemAtItsPlace)
     ASSERT_EQ(Records().size(), 6u);
     int spacingX = GetSystemMetrics(SM_CXICONSPACING), spacingY = GetSystemMetrics(SM_CYICONSPACING);
     for (int i = 0; i < 6; ++i) {
-        SCOPED_TRACE(i);
+        test::Row trace(i);
         DesktopItem* record = Records()[i];
         EXPECT_EQ(record->item, i);
         EXPECT_EQ(std::wstring(record->label), test::FromUtf8(labels[i]).substr(0, 259));
@@ -247,7 +248,7 @@ TEST_F(MirrorTest, OddShellsEndTheReadWithinABound)
         {"the shell hangs", test::RowOfItems(3), L"--hang-at 2", {L"Item 0", L"Item 1", L"Item 1"}, true},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
+        test::Row trace(row.what);
         if (window.GetHandle())
             window.Destroy();
         ASSERT_TRUE(shell.StartItems(row.items, row.args));
@@ -474,7 +475,7 @@ TEST_F(MirrorWindowTest, StylesAndSizeFollowTheOptions)
     int height = MulDiv(GetSystemMetrics(SM_CYSCREEN), 24, GetSystemMetrics(SM_CYICONSPACING)) + 8;
     const DWORD frameBits = WS_POPUP | WS_CLIPSIBLINGS | WS_SYSMENU | WS_CAPTION | WS_BORDER | WS_DLGFRAME;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.border);
+        test::Row trace(c.border);
         int margin = static_cast<int>(c.border);
         owner.opts.borderType = c.border;
         owner.opts.marginLeft = margin * 3;

@@ -11,6 +11,7 @@
 
 #include "tests/DialogIds.h"
 #include "tests/skin/SkinIds.h"
+#include "tests/support/Row.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/RealInput.h"
@@ -212,7 +213,7 @@ TEST(SkinModeTest, SkinsThatCannotShowLeaveTheDialogStandard)
     } rows[] = {{L"", SAMPLE_KIND_DIALOG}, {L"shlwapi.dll", SAMPLE_KIND_DIALOG},
                 {SampleSkin(), SAMPLE_KIND_NO_PICTURE}, {SampleSkin(), SAMPLE_KIND_EMPTY}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(test::ToUtf8(row.module) + " kind " + std::to_string(row.kind));
+        test::Row trace(test::ToUtf8(row.module) + " kind " + std::to_string(row.kind));
         EXPECT_EQ(EnableSkinMode(row.module.c_str()), !row.module.empty());
         CSDlgSkin skin(GetSkinMetrics(row.kind));
         skin.AddAreas(GetSkinAreas(row.kind));

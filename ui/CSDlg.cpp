@@ -852,6 +852,17 @@ int CSDlg::ModelessWithLoop(BOOL disableParent, int id, HINSTANCE instance, HWND
     return dlgResult;
 }
 
+void CSDlg::OkControls()
+{
+    for (HWND child = ::GetWindow(hwnd, GW_CHILD); child;) {
+        HWND next = ::GetWindow(child, GW_HWNDNEXT);
+        CSCtrl* control = GetDlgCtrl(child);
+        if (control && control->GetDlg() == this)
+            control->OnOK();
+        child = next;
+    }
+}
+
 int CSDlg::CloseDialog(int result, int okControls)
 {
     if (!hwnd || !IsWindow(hwnd))
@@ -861,16 +872,8 @@ int CSDlg::CloseDialog(int result, int okControls)
     dlgResult = result;
     if (okControls == -1)
         okControls = result != IDCANCEL;
-    if (okControls) {
-        HWND child = ::GetWindow(hwnd, GW_CHILD);
-        while (child) {
-            HWND next = ::GetWindow(child, GW_HWNDNEXT);
-            CSCtrl* control = GetDlgCtrl(child);
-            if (control && control->GetDlg() == this)
-                control->OnOK();
-            child = next;
-        }
-    }
+    if (okControls)
+        OkControls();
     DoClose(result);
     StoreResizingInfo();
     if (!isModeless) {
