@@ -1,4 +1,4 @@
-// The help file Glimpsebox.chm beside GLMBX32.DLL: a real compiled help file whose pages, contents and links hold.
+// The help file Glimpsebox.chm beside the library: a real compiled help file whose pages, contents and links hold.
 #include <gtest/gtest.h>
 
 #include <objbase.h>
@@ -121,7 +121,7 @@ std::string TextBetween(const std::string& html, const std::string& open, const 
 TEST(HelpFileBytes, IsACompiledHelpFileBesideTheLibrary)
 {
     std::wstring path = HelpFilePath();
-    EXPECT_NE(GetFileAttributesW((test::ExeDir() + L"\\GLMBX32.DLL").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW((test::ExeDir() + L"\\" + std::wstring(test::LibraryFile)).c_str()), INVALID_FILE_ATTRIBUTES);
     std::string file = test::ReadFileBytes(path);
     ASSERT_GT(file.size(), 0x60u) << test::ToUtf8(path);
     EXPECT_EQ(file.substr(0, 4), "ITSF");

@@ -1,4 +1,4 @@
-// The icons of GLMBX32.DLL and Glimpsebox.exe: each number holds exactly its sizes and colour depths, well formed.
+// The icons of the library and Glimpsebox.exe: each number holds exactly its sizes and colour depths, well formed.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -47,7 +47,7 @@ const RGBQUAD kStandard16[16] = {
 HMODULE Library()
 {
     static HMODULE library =
-        LoadLibraryExW((test::ExeDir() + L"\\GLMBX32.DLL").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        LoadLibraryExW((test::ExeDir() + L"\\" + std::wstring(test::LibraryFile)).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     return library;
 }
 

@@ -1,5 +1,5 @@
 // The desktop item mirror end to end: a tray-side reader in this process, the stand-in
-// shell in another, and the hooks of GLMBX32.DLL between them.
+// shell in another, and the hooks of the library between them.
 #include <gtest/gtest.h>
 
 #include <windows.h>

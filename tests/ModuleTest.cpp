@@ -1,4 +1,4 @@
-// The shape of GLMBX32.DLL as loaded: shared section, exports, imports and process objects.
+// The shape of the library as loaded: shared section, exports, imports and process objects.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -16,7 +16,7 @@ namespace {
 
 const BYTE* Base()
 {
-    return reinterpret_cast<const BYTE*>(GetModuleHandleW(L"GLMBX32.DLL"));
+    return reinterpret_cast<const BYTE*>(test::Library());
 }
 
 const IMAGE_NT_HEADERS* Headers()
@@ -39,17 +39,21 @@ const IMAGE_SECTION_HEADER* Section(const char* name)
 TEST(Module, SharedSectionsExportsAndImports)
 {
     ASSERT_NE(Base(), nullptr);
+#ifdef _WIN64
+    EXPECT_EQ(Headers()->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
+#else
     EXPECT_EQ(Headers()->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+#endif
     const DWORD rws = IMAGE_SCN_MEM_READ | IMAGE_SCN_MEM_WRITE | IMAGE_SCN_MEM_SHARED;
     const IMAGE_SECTION_HEADER *sdata = Section(".SDATA"), *sicon = Section(".SICON");
     ASSERT_TRUE(sdata && sicon);
-    EXPECT_EQ(sdata->Misc.VirtualSize, 640u);
+    EXPECT_EQ(sdata->Misc.VirtualSize, sizeof(SharedData));  // nothing else landed in it
     EXPECT_EQ(sdata->Characteristics & rws, rws);
     EXPECT_EQ(sicon->Characteristics & rws, rws);
     EXPECT_EQ(Base() + sdata->VirtualAddress, reinterpret_cast<const BYTE*>(GetSharedData()));
 
     // Entry points and data under plain names; the exported start-dialog handle is the shared one.
-    HMODULE module = GetModuleHandleW(L"GLMBX32.DLL");
+    HMODULE module = test::Library();
     for (const char* name : {"DoGlimpsebox", "RunTB_Icon", "DoCheckForUpdatesAuto", "hiDLL", "hwndDlgMain"})
         EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
     EXPECT_EQ(reinterpret_cast<void*>(GetProcAddress(module, "hwndDlgMain")), &GetSharedData()->hwndDlgMain);

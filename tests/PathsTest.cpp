@@ -313,7 +313,7 @@ TEST(PathCanonical, HomeFolderIsRecordedOnFirstUseAndSetupWins)
     HomeValue restore;
     HomeValue::Set(nullptr);
     wchar_t path[MAX_PATH], home[MAX_PATH], recorded[MAX_PATH];
-    GetModuleFileNameW(GetModuleHandleW(L"GLMBX32.DLL"), path, MAX_PATH);
+    GetModuleFileNameW(test::Library(), path, MAX_PATH);
     *wcsrchr(path, L'\\') = 0;
     ASSERT_TRUE(GetHomeDir(home));
     EXPECT_TRUE(IsSamePath(home, path));
@@ -327,9 +327,9 @@ TEST(PathCanonical, HomeFolderIsRecordedOnFirstUseAndSetupWins)
     wchar_t file[MAX_PATH];
     EXPECT_STREQ(GetLocalFileName(file, L"Glimpsebox.chm"), L"C:\\Program Files\\Glimpsebox\\Glimpsebox.chm");
     EXPECT_STREQ(GetLocalFileNameQuoted(file, L"Glimpsebox.exe"), L"\"C:\\Program Files\\Glimpsebox\\Glimpsebox.exe\"");
-    EXPECT_STREQ(GetLocalFileName(file, nullptr, GetModuleHandleW(L"GLMBX32.DLL")),
-                 L"C:\\Program Files\\Glimpsebox\\GLMBX32.DLL");
-    EXPECT_FALSE(LocalFileExists(L"GLMBX32.DLL"));
+    EXPECT_EQ(std::wstring(GetLocalFileName(file, nullptr, test::Library())),
+              L"C:\\Program Files\\Glimpsebox\\" + std::wstring(test::LibraryFile));
+    EXPECT_FALSE(LocalFileExists(test::LibraryFile));
     ASSERT_TRUE(GetLocalFolder(home));
     EXPECT_STREQ(home, L"C:\\Program Files\\Glimpsebox");
 
@@ -420,8 +420,8 @@ TEST(PathFiles, ModulesAndShellFolders)
     EXPECT_EQ(Upper(FindNameExt(path)), L"PATHSTEST.EXE");
     EXPECT_EQ(std::wstring(path), std::wstring(dir) + L"\\" + FindNameExt(path));
     ASSERT_TRUE(GetLocalPathDir(nullptr, dir));
-    ASSERT_TRUE(GetModuleFNameExt(GetModuleHandleW(L"GLMBX32.DLL"), name));
-    EXPECT_EQ(Upper(name), L"GLMBX32.DLL");
+    ASSERT_TRUE(GetModuleFNameExt(test::Library(), name));
+    EXPECT_EQ(Upper(name), test::LibraryFile);
     ASSERT_TRUE(GetModuleFNameExt(nullptr, name));
     EXPECT_EQ(Upper(name), L"PATHSTEST.EXE");
 
@@ -451,7 +451,7 @@ TEST(PathBounds, SizedOutputsCutToFitAndPathBuffersHoldLongInput)
         {L"%S\\notepad.exe", [&](wchar_t* b, int n) { MakeCanonicalPath(notepad.c_str(), b, n); }, true},
         {notepad, [](wchar_t* b, int n) { GetPathFromCanonical(L"%S\\notepad.exe", b, n); }, true},
         {home, [](wchar_t* b, int n) { GetHomeDir(b, n); }, true},
-        {L"GLMBX32.DLL", [](wchar_t* b, int n) { GetModuleFNameExt(GetModuleHandleW(L"GLMBX32.DLL"), b, n); }, true},
+        {test::LibraryFile, [](wchar_t* b, int n) { GetModuleFNameExt(test::Library(), b, n); }, true},
         {SystemDir(), [](wchar_t* b, int n) { ConvertPathToLFN(SystemDir().c_str(), b, n); }, true},
         {exeDir, [](wchar_t* b, int n) { GetLocalPathDir(nullptr, b, n); }, true},
         {exe, [](wchar_t* b, int n) { GetLocalPathDir(b, nullptr, n); }, true},

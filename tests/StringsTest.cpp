@@ -391,7 +391,7 @@ TEST(Resources, LoadingFormattingAndErrorTexts)
     ResStr text;
     EXPECT_TRUE(text.Load(-20003));
     EXPECT_STREQ(text, L"Browse for file");
-    EXPECT_TRUE(text.Load(20003, GetModuleHandleW(L"GLMBX32.DLL")));  // an explicit module
+    EXPECT_TRUE(text.Load(20003, test::Library()));  // an explicit module
     EXPECT_STREQ(text, L"Browse for file");
     EXPECT_FALSE(text.Load(-31999));
     EXPECT_STREQ(text, L"");
