@@ -6,8 +6,10 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "app/DlgStart.h"
 #include "app/MyTB_Icon.h"
 #include "product/ProductInfo.h"
+#include "res/DialogIds.h"
 #include "sys/PrevInstance.h"
 
 extern "C" {
@@ -16,8 +18,21 @@ HINSTANCE hiDLL = nullptr;
 
 namespace {
 
-// The identity by which a later start finds the open start dialog.
-const WORD StartDialogIdentity = 141;
+// COM for the calling thread while the object lives.
+class ComScope {
+public:
+    ComScope() : ok(SUCCEEDED(CoInitialize(nullptr))) {}
+    ~ComScope()
+    {
+        if (ok)
+            CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+
+private:
+    bool ok;
+};
 
 // Whether the command line holds the switch, given with '/', '-' or bare, in any case.
 bool HasSwitch(const wchar_t* cmdLine, const wchar_t* name)
@@ -75,12 +90,14 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 int DoGlimpsebox(wchar_t* cmdLine, int show)
 {
     // A start dialog open in any process is brought to the front instead of a second one.
-    if (ActivatePrevDlg(StartDialogIdentity))
+    if (ActivatePrevDlg(DlgStart::Identity))
         return 0;
-    (void)cmdLine;
-    (void)show;
-    // The start dialog is not part of this build: report that no dialog was created.
-    return -1;
+    ComScope com;
+    InitCommonControls();
+    // The scheduled update check (CheckForUpdates, no owner window) comes here, before the
+    // dialog, with the update check itself.
+    DlgStart dialog(cmdLine, show);
+    return dialog.ModelessWithLoop(FALSE, IDD_START, hiDLL, nullptr);
 }
 
 int RunTB_Icon(int start, HINSTANCE hInst, wchar_t* cmdLine, int show)

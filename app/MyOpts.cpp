@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 #include "product/ProductInfo.h"
 #include "sys/CSFile.h"
@@ -125,19 +126,43 @@ void MyOpts::OnLoad(RegKey& key)
 
 void MyOpts::OnStore(RegKey& key)
 {
-    key.PutBin(pszWndPos, reinterpret_cast<const unsigned char*>(static_cast<const WINDOWPLACEMENT*>(&wndPos)),
-               sizeof(WINDOWPLACEMENT));
-    key.PutDword(pszBkgType, bkgType);
-    key.PutDword(pszGradientType, gradientType);
-    key.PutDword(pszBorderType, borderType);
-    key.PutDword(pszColor, bkgColor);
-    key.PutDword(pszGradient, bkgGradient);
-    key.PutBin(pszRgbCustom, reinterpret_cast<const unsigned char*>(customColors), sizeof(customColors));
-    key.PutStr(pszImagePath, imagePath);
-    key.PutInt(pszMarginLeft, marginLeft);
-    key.PutInt(pszMarginTop, marginTop);
-    key.PutInt(pszMarginRight, marginRight);
-    key.PutInt(pszMarginBottom, marginBottom);
+    WriteValues(key, nullptr);
+}
+
+int MyOpts::StoreChanges(const MyOpts& was)
+{
+    RegKey key;
+    if (!key.Open(GetRegKeyName(), 1))
+        return 0;
+    WriteValues(key, &was);
+    key.PutDword(GetRegValueName(), GetAll());
+    key.Flush();
+    return 1;
+}
+
+void MyOpts::WriteValues(RegKey& key, const MyOpts* was)
+{
+    if (!was || std::memcmp(&wndPos, &was->wndPos, sizeof(WINDOWPLACEMENT)) != 0)
+        key.PutBin(pszWndPos, reinterpret_cast<const unsigned char*>(static_cast<const WINDOWPLACEMENT*>(&wndPos)),
+                   sizeof(WINDOWPLACEMENT));
+    const std::pair<const wchar_t*, DWORD MyOpts::*> dwords[] = {
+        {pszBkgType, &MyOpts::bkgType}, {pszGradientType, &MyOpts::gradientType},
+        {pszBorderType, &MyOpts::borderType}, {pszColor, &MyOpts::bkgColor}, {pszGradient, &MyOpts::bkgGradient}};
+    for (const auto& value : dwords) {
+        if (!was || this->*value.second != was->*value.second)
+            key.PutDword(value.first, this->*value.second);
+    }
+    if (!was || std::memcmp(customColors, was->customColors, sizeof(customColors)) != 0)
+        key.PutBin(pszRgbCustom, reinterpret_cast<const unsigned char*>(customColors), sizeof(customColors));
+    if (!was || wcscmp(imagePath, was->imagePath) != 0)
+        key.PutStr(pszImagePath, imagePath);
+    const std::pair<const wchar_t*, int MyOpts::*> margins[] = {
+        {pszMarginLeft, &MyOpts::marginLeft}, {pszMarginTop, &MyOpts::marginTop},
+        {pszMarginRight, &MyOpts::marginRight}, {pszMarginBottom, &MyOpts::marginBottom}};
+    for (const auto& value : margins) {
+        if (!was || this->*value.second != was->*value.second)
+            key.PutInt(value.first, this->*value.second);
+    }
 }
 
 int MyOpts::GetSetupOptForAllUsers()

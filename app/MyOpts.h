@@ -46,8 +46,19 @@ public:
     void OnLoad(RegKey& key) override;
     void OnStore(RegKey& key) override;
 
+    // Like Store, but of the values only those that differ from was (the record as it was
+    // loaded): what nobody changed stays as stored, even when it read as damaged. The flag word
+    // is written in any case, last. 0 when the key cannot be opened.
+    int StoreChanges(const MyOpts& was);
+
     // 1 when the installer's "Options" has bit 0x8 (installed for all users).
     static int GetSetupOptForAllUsers();
+
+private:
+    // Every value, or only those that differ from was.
+    void WriteValues(RegKey& key, const MyOpts* was);
+
+public:
 
     MyWindowPlacement wndPos;  // the Properties dialog's, kept by its resizing support
     DWORD bkgType;

@@ -10,6 +10,7 @@
 
 const wchar_t MyTB_Icon::ClassName[] = GLIMPSEBOX_TRAY_CLASS;
 const wchar_t MyTB_Icon::AutoLoadName[] = L"Glimpsebox";
+const wchar_t MyTB_Icon::AutoLoadArgs[] = L"/TB+";
 
 namespace {
 

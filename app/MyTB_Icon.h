@@ -20,6 +20,7 @@ public:
     enum { CmdConfigure = 110, CmdExit = 111, CmdAbout = 112, CmdOpen = 113 };
     static const wchar_t ClassName[];  // "Corvantrix_GLIMPSEBOX_TBICON"
     static const wchar_t AutoLoadName[];  // "Glimpsebox", the Run entries' value name
+    static const wchar_t AutoLoadArgs[];  // "/TB+", what the Run entries start the launcher with
 
     MyTB_Icon();
     ~MyTB_Icon() override;

@@ -7,6 +7,11 @@
 #define IDS_ASK_AUTOLOAD_ALL_USERS 3
 #define IDS_WINDOW_SIZE 4
 #define IDS_ANTISPYWARE_NOTE 5
+// The properties dialog's lists, in the order of their item data (border and gradient types).
+#define IDS_BORDER_FIRST 110
+#define IDS_GRADIENT_FIRST 120
+#define IDS_CLOSE 130
+#define IDS_BROWSE_IMAGE 131
 #define IDS_BROWSE_FOR_FILE 20003
 #define IDS_ALL_FILES_FILTER 20004
 #define IDS_VISIT_WEB_SITE 20007

@@ -88,10 +88,10 @@ int BoolOpts::MyLoad(int temp)
     Reset();
     RegKey key;
     bool open = temp ? key.Open(GetRegKeyName(), pszRegTempKeyName, 0) : key.Open(GetRegKeyName(), 0);
-    if (!open)
-        return 0;
+    // A missing key is the first use: reading from it gives every default, and a record's own
+    // first-use rules still run.
     DoLoad(key);
-    return 1;
+    return open ? 1 : 0;
 }
 
 int BoolOpts::MyStore(int temp)

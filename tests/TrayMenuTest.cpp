@@ -297,15 +297,18 @@ size_t Colours(std::vector<COLORREF> pixels)
 }
 
 // Our icon's pixels once the tray has painted it (more colours than its background).
+// The icon as painted: a new icon window shows the tray's background first and may be read
+// while it paints, so the same picture must be read twice in a row.
 std::vector<COLORREF> PaintedIcon(HWND* icon)
 {
-    std::vector<COLORREF> pixels;
+    std::vector<COLORREF> pixels, previous;
     test::PumpUntil(
         [&] {
             RECT rc = {};
             *icon = test::TrayIconWithTip(L"Glimpsebox");
+            previous.swap(pixels);
             pixels = *icon && GetWindowRect(*icon, &rc) ? test::ScreenPixels(rc) : std::vector<COLORREF>();
-            return Colours(pixels) > 1;
+            return Colours(pixels) > 1 && pixels == previous;
         },
         5000);
     return pixels;

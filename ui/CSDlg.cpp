@@ -61,7 +61,7 @@ void WMHook::RemoveFromDlg(CSDlg* pDlg)
 CSDlg::CSDlg(CSDlgSkin* dlgSkin)
     : isModeless(FALSE), alignment(1), modalResult(0), resInstance(nullptr), templateId(0), identity(0),
       controlsUpdated(FALSE), skin(dlgSkin), isChild(FALSE), ownBackground(FALSE), updatingControls(FALSE),
-      initialized(FALSE), groupsLaidOut(TRUE), closed(FALSE), owner(nullptr), dragger(nullptr), endLoop(FALSE),
+      initialized(FALSE), groupsLaidOut(TRUE), closed(FALSE), owner(nullptr), dragger(nullptr), endLoop(FALSE), ownerDisabled(FALSE),
       dlgResult(-1), resizingFlags(0), placement(nullptr), curCx(0), curCy(0), minCx(0), minCy(0), prevCx(0),
       prevCy(0), dlgDispatchDepth(0), dlgRemovalPending(FALSE), delayedData(0), delayTimer(DelayTimerId)
 {
@@ -677,7 +677,8 @@ LRESULT CSDlg::OnInitDialog(WPARAM, LPARAM)
         placement->flags = 0;
         WINDOWPLACEMENT restored = *placement;
         restored.length = sizeof(restored);
-        restored.showCmd = static_cast<UINT>(show);
+        // Kept hidden until its controls follow the size: the show command would show it now.
+        restored.showCmd = keepShown ? static_cast<UINT>(show) : SW_HIDE;
         SetWindowPlacement(hwnd, &restored);
         // The size limits may have corrected the stored size: take what the window has.
         RECT now;
@@ -685,7 +686,7 @@ LRESULT CSDlg::OnInitDialog(WPARAM, LPARAM)
         curCx = now.right - now.left;
         curCy = now.bottom - now.top;
     }
-    if (IsZoomed(hwnd)) {
+    if (keepShown ? IsZoomed(hwnd) : show == SW_SHOWMAXIMIZED) {
         RECT work;
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
         curCx = work.right - work.left + 2 * GetSystemMetrics(SM_CXFRAME);
@@ -814,7 +815,7 @@ int CSDlg::ModelessWithLoop(BOOL disableParent, int id, HINSTANCE instance, HWND
     if (!Modeless(id, instance, parent, TRUE))
         return -1;
     // EnableWindow answers whether the window was disabled already: then it stays so.
-    bool disabled = disableParent && parent && IsWindow(parent) && !EnableWindow(parent, FALSE);
+    ownerDisabled = disableParent && parent && IsWindow(parent) && !EnableWindow(parent, FALSE);
 
     MSG msg;
     while (!endLoop && hwnd && IsWindow(hwnd)) {
@@ -831,11 +832,10 @@ int CSDlg::ModelessWithLoop(BOOL disableParent, int id, HINSTANCE instance, HWND
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    EnableOwner();
     // Ended by WM_QUIT while open: nothing runs the dialog any more.
     if (hwnd && IsWindow(hwnd))
         DestroyWindow(hwnd);
-    if (disabled)
-        EnableWindow(parent, TRUE);
     if (parent && IsWindow(parent))
         SetForegroundWindow(parent);
     return dlgResult;
@@ -867,10 +867,19 @@ int CSDlg::CloseDialog(int result, int okControls)
         return 1;
     }
     endLoop = TRUE;
+    // An owner still disabled when the window goes would hand the activation to another program.
+    EnableOwner();
     if (hwnd && IsWindow(hwnd))
         DestroyWindow(hwnd);
     PostThreadMessageW(GetCurrentThreadId(), WakeLoopMsg, 0, 0);
     return 1;
+}
+
+void CSDlg::EnableOwner()
+{
+    if (ownerDisabled && owner && IsWindow(owner))
+        EnableWindow(owner, TRUE);
+    ownerDisabled = FALSE;
 }
 
 int CSDlg::EndDialog(int result)

@@ -293,6 +293,8 @@ protected:
     void EndCreation();
     void ResetRunState(HINSTANCE instance, HWND parent, UINT id);
     void PostInitDialog();
+    // The owner that ModelessWithLoop disabled, enabled again.
+    void EnableOwner();
     void ComputeGroupHeights();
     int ShowGroup(CSCtrlGroup* group, BOOL show, CSCtrlGroup* enclosing);
 
@@ -313,6 +315,7 @@ protected:
     HWND owner;
     WMHook* dragger;
     BOOL endLoop;
+    BOOL ownerDisabled;  // by ModelessWithLoop: enabled again before the window goes
     CSDlgMsgHandler msgHandler;
     int dlgResult;
     DWORD resizingFlags;

@@ -1,0 +1,36 @@
+// Numbers of the application's dialog templates and their controls (res/Dialogs.rc).
+#pragma once
+
+#define IDD_PROPERTIES 102
+#define IDD_START 103
+
+// The start dialog.
+#define IDC_START_PICTURE 1041
+#define IDC_START_SHOW 1042
+#define IDC_START_HIDE 1043
+#define IDC_START_PROPERTIES 1044
+#define IDC_START_ABOUT 1004
+
+// The properties dialog.
+#define IDC_BKG_COLOR 1001
+#define IDC_BKG_IMAGE 1002
+#define IDC_IMAGE_PATH 1008
+#define IDC_IMAGE_BROWSE 1009
+#define IDC_BKG_FRAME 1015
+#define IDC_AUTOLOAD 1016
+#define IDC_AUTOLOAD_USER 1017
+#define IDC_AUTOLOAD_ALL 1018
+#define IDC_COLOR_INDICATOR 1019
+#define IDC_GRADIENT_INDICATOR 1020
+#define IDC_APPLY 1028
+#define IDC_BORDER_TYPE 1030
+#define IDC_GRADIENT_TYPE 1031
+#define IDC_MARGIN_TOP 1032
+#define IDC_MARGIN_TOP_SPIN 1033
+#define IDC_MARGIN_LEFT 1034
+#define IDC_MARGIN_LEFT_SPIN 1035
+#define IDC_MARGIN_RIGHT 1036
+#define IDC_MARGIN_RIGHT_SPIN 1037
+#define IDC_MARGIN_BOTTOM 1038
+#define IDC_MARGIN_BOTTOM_SPIN 1039
+#define IDC_LOW_COLOR 1040
