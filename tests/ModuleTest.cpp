@@ -11,6 +11,7 @@
 #include "app/ModuleObjects.h"
 #include "app/SharedData.h"
 #include "product/ProductInfo.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "sys/CmdLine.h"
 #include "sys/ResStr.h"
 #include "sys/StrUtil.h"
+#include "tests/support/TestSupport.h"
 
 using test::ExpectBounded;
 using test::GuardedBuffer;
