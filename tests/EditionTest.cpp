@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -30,18 +29,7 @@ const wchar_t SetupKey[] = L"Software\\Corvantrix\\Glimpsebox\\Setup";
 const wchar_t SetupName[] = L"Glimpsebox-" GLMBX_WIDE(GLMBX_VERSION_TEXT) L"-setup.exe";
 const std::wstring None = L"<none>";
 
-bool Eventually(const std::function<bool()>& done, DWORD timeoutMs = 15000)
-{
-    return test::PumpUntil(done, timeoutMs);
-}
-
-std::wstring WindowsPath(const wchar_t* path)
-{
-    std::wstring folder = path;
-    std::replace(folder.begin(), folder.end(), L'/', L'\\');
-    return folder;
-}
-
+bool Eventually(const std::function<bool()>& done, DWORD timeoutMs = 15000) { return test::PumpUntil(done, timeoutMs); }
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring Special(int csidl)
@@ -59,8 +47,7 @@ std::wstring Value(HKEY root, const wchar_t* key, const wchar_t* name)
     if (RegGetValueW(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, data, &size) != ERROR_SUCCESS)
         return None;
     DWORD number = 0;
-    memcpy(&number, data, sizeof(number));
-    return type == REG_DWORD ? std::to_wstring(number) : std::wstring(data);
+    return type == REG_DWORD ? std::to_wstring(*static_cast<DWORD*>(memcpy(&number, data, 4))) : std::wstring(data);
 }
 
 // The first top-level window of the class (and title, when given) that the process owns.
@@ -76,22 +63,12 @@ HWND WindowOf(DWORD process, const wchar_t* cls, const wchar_t* title = nullptr)
 
 std::wstring ImageOf(HWND hwnd)
 {
-    DWORD id = 0;
-    GetWindowThreadProcessId(hwnd, &id);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    DWORD id = 0, size = MAX_PATH;
     wchar_t path[MAX_PATH] = L"";
-    DWORD size = MAX_PATH;
-    if (!process || !QueryFullProcessImageNameW(process, 0, path, &size))
+    HANDLE process = GetWindowThreadProcessId(hwnd, &id) ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id) : nullptr;
+    if (process && !QueryFullProcessImageNameW(process, 0, path, &size))
         path[0] = 0;
-    if (process)
-        CloseHandle(process);
-    return path;
-}
-
-void EndTray()
-{
-    ProductInfo::PostMyMessage(FindWindowW(TrayClass, nullptr), MyMsgClose, GetProductInfo()->GetID());
-    EXPECT_TRUE(Eventually([] { return !FindWindowW(TrayClass, nullptr); }));
+    return process && CloseHandle(process) ? path : L"";
 }
 
 } // namespace
@@ -101,7 +78,7 @@ TEST(Editions, The32BitTrayBeforeA64BitShellSaysSoAndOneIconServesBoth)
     test::StandinProcess shell;
     ASSERT_TRUE(shell.StartItems(test::ItemLine(60, 60, "FF0000", "Red")));
     test::ChildProcess tray32;
-    ASSERT_TRUE(tray32.StartIn(WindowsPath(GLMBX_OTHER_EDITION_DIR), L"Glimpsebox.exe", L"/TB+"));
+    ASSERT_TRUE(tray32.StartIn(GLMBX_OTHER_EDITION_DIR, L"Glimpsebox.exe", L"/TB+"));
     HWND icon = nullptr;
     ASSERT_TRUE(Eventually([&] {
         return WindowOf(tray32.ProcessId(), TrayClass) && (icon = test::TrayIconWithTip(L"Glimpsebox")) != nullptr;
@@ -141,8 +118,8 @@ protected:
     }
     void TearDown() override
     {
-        if (FindWindowW(TrayClass, nullptr))
-            EndTray();
+        ProductInfo::PostMyMessage(FindWindowW(TrayClass, nullptr), MyMsgClose, GetProductInfo()->GetID());
+        EXPECT_TRUE(Eventually([] { return !FindWindowW(TrayClass, nullptr); }));
     }
 
     // Runs a program of the folder with the arguments, to its end.
