@@ -1,15 +1,14 @@
-// DllMain and the three entry points of the launcher.
+// DllMain, the start-dialog and tray entry points (the background update check lives with the update check).
 #include "app/Entry.h"
 
 #include <commctrl.h>
 #include <objbase.h>
 #include <cstdlib>
-#include <cwchar>
-#include <cwctype>
 
 #include "app/DlgStart.h"
 #include "app/MyTB_Icon.h"
 #include "product/ProductInfo.h"
+#include "product/UpdateCheck.h"
 #include "res/DialogIds.h"
 #include "sys/PrevInstance.h"
 
@@ -34,35 +33,6 @@ public:
 private:
     bool ok;
 };
-
-// Whether the command line holds the switch, given with '/', '-' or bare, in any case.
-bool HasSwitch(const wchar_t* cmdLine, const wchar_t* name)
-{
-    if (!cmdLine)
-        return false;
-    size_t nameLength = wcslen(name);
-    const wchar_t* p = cmdLine;
-    while (*p) {
-        while (*p && iswspace(*p))
-            ++p;
-        const wchar_t* start = p;
-        bool quoted = *p == L'"';
-        if (quoted)
-            ++p;
-        while (*p && (quoted ? *p != L'"' : !iswspace(*p)))
-            ++p;
-        const wchar_t* end = p;
-        if (quoted && *p)
-            ++p;
-        if (quoted)
-            ++start;
-        if (start < end && (*start == L'/' || *start == L'-'))
-            ++start;
-        if (static_cast<size_t>(end - start) == nameLength && _wcsnicmp(start, name, nameLength) == 0)
-            return true;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -105,8 +75,8 @@ int DoGlimpsebox(wchar_t* cmdLine, int show)
         return 0;
     ComScope com;
     InitCommonControls();
-    // The scheduled update check (CheckForUpdates, no owner window) comes here, before the
-    // dialog, with the update check itself.
+    // A due check asks (or starts the background check) before the dialog shows.
+    CheckForUpdates(nullptr);
     DlgStart dialog(cmdLine, show);
     return dialog.ModelessWithLoop(FALSE, IDD_START, hiDLL, nullptr);
 }
@@ -116,10 +86,4 @@ int RunTB_Icon(int start, HINSTANCE hInst, wchar_t* cmdLine, int show)
     MyTB_Icon icon;
     WORD product = GetProductInfo()->GetID();
     return TB_Icon::Run(start ? &icon : nullptr, MyTB_Icon::ClassName, product, hInst, cmdLine, show);
-}
-
-int DoCheckForUpdatesAuto(const wchar_t* cmdLine)
-{
-    // Only this call acts on the switch; the launcher ends at once when it returns 1.
-    return HasSwitch(cmdLine, L"CHECK4UPDATES") ? 1 : 0;
 }

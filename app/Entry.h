@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "product/UpdateCheck.h"  // DoCheckForUpdatesAuto, the third entry point
 #include "sys/Api.h"
 
 GLMBX_EXTERN_C HINSTANCE hiDLL;
@@ -19,8 +20,6 @@ GLMBX_EXTERN_C int DoGlimpsebox(wchar_t* cmdLine, int show);
 // The tray role (start non-zero), or a request to close the running tray (start zero).
 // Returns the tray process's exit code, 0 when nothing was started.
 GLMBX_EXTERN_C int RunTB_Icon(int start, HINSTANCE hInst, wchar_t* cmdLine, int show);
-// 1 when the command line is the background update switch (then it has been handled), else 0.
-GLMBX_EXTERN_C int DoCheckForUpdatesAuto(const wchar_t* cmdLine);
 
 // The tray window's class: at most one per desktop.
 #define GLIMPSEBOX_TRAY_CLASS L"Corvantrix_GLIMPSEBOX_TBICON"

@@ -44,4 +44,4 @@ const wchar_t* MyProductInfo::GetAutoUpdateFile() { return L"Glimpsebox.exe"; }
 // Icon 101 of this library, whichever module hosts it.
 int MyProductInfo::GetIconID() { return -101; }
 HINSTANCE MyProductInfo::GetIconInstance() { return hiDLL; }
-const wchar_t* MyProductInfo::GetUpdateServer() { return L"www.corvantrix.invalid"; }
+const wchar_t* MyProductInfo::GetUpdateServer() { return L"https://www.corvantrix.invalid"; }

@@ -1,6 +1,7 @@
 // ProductInfo and AppInstance: root-key rules, resource numbers, versions and "CorvantrixMessage".
 #include "product/ProductInfo.h"
 
+#include "sys/ProgressEx.h"
 #include "ui/CSWaitCursor.h"
 
 #include <strsafe.h>
@@ -190,14 +191,21 @@ BOOL ProductInfo::BroadcastMyMessage(WPARAM subCode, LPARAM arg)
     return SendNotifyMessageW(HWND_BROADCAST, GetMyMessage(), subCode, arg);
 }
 
-void ProductInfo::ShutDownMyModules(HWND, ProgressEx*, unsigned long seconds)
+void ProductInfo::ShutDownMyModules(HWND, ProgressEx* progress, unsigned long seconds)
 {
     CSWaitCursor cursor;
     LPARAM product = static_cast<LPARAM>(GetID() & 0xFFFF);
     BroadcastMyMessage(MyMsgClose, product);
     BroadcastMyMessage(MyMsgShutDown, product);
-    for (unsigned long i = 0; i < seconds; ++i)
+    for (unsigned long i = 0; i < seconds; ++i) {
+        if (progress) {
+            // A user who cancels does not want to sit out the rest of the wait.
+            if (progress->IsCanceled())
+                break;
+            progress->StepIt();
+        }
         Sleep(1000);
+    }
 }
 
 void ProductInfo::EnterApp(AppInstance* app)

@@ -42,7 +42,7 @@ public:
     virtual const wchar_t* GetAutoUpdateFile() = 0;   // the program the update check starts
     virtual int GetIconID() = 0;                      // signed, see ConvertResourceId
     virtual HINSTANCE GetIconInstance() = 0;
-    virtual const wchar_t* GetUpdateServer() = 0;     // host name of the update check
+    virtual const wchar_t* GetUpdateServer() = 0;     // the update check's server: "host" or "https://host"
     virtual const wchar_t* GetOEMStr();               // "" unless a partner edition
     virtual const wchar_t* GetMsgTitle();             // caption of the product's message boxes
     // "<nick name> <edition> <version>", cut to size; returns buffer.
@@ -86,8 +86,8 @@ public:
 
     // Asks every window of this product, in every process, to close (sub-codes 1 and 16
     // with the product number), then waits the given number of seconds under the wait
-    // cursor. The window is not used. The progress is accepted for its callers but not
-    // stepped: stepping arrives with the progress classes.
+    // cursor, stepping the progress (when given) once a second; a cancelled progress ends
+    // the wait. The window is not used.
     void ShutDownMyModules(HWND window, ProgressEx* progress, unsigned long seconds);
 
     // Registration of an application instance: AppInstance's constructor and destructor call

@@ -9,3 +9,6 @@
 #define IDI_ABOUT_SUPPORT 20104  // About box, "Support"
 #define IDI_ABOUT_INFO 20105     // About box, third small button
 #define IDI_PROGRESS 28002       // the progress dialog "Processing..."
+
+// Bitmaps (res/Icons.rc), drawn by scripts/make-icons as well.
+#define IDB_CONTINUE 21530       // the update dialogs' "Continue" button: normal, hover, pressed, disabled, focused

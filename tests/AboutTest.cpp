@@ -98,11 +98,8 @@ TEST(AboutBox, TextsProductIconLinksAndTheRevisionWhileShiftIsDown)
 
 TEST(AboutBox, WebPagesOpenOnlyAfterTheUserSaidOk)
 {
-    // The shell opens http addresses with Marker.exe, which logs them. Wine's shell reads the
-    // protocol's command from the machine's classes only.
     std::wstring log = test::NewTempDir(L"about") + L"\\opened.log";
-    test::SavedValue command(HKEY_LOCAL_MACHINE, L"Software\\Classes\\http\\shell\\open\\command", nullptr);
-    command.Set(L"\"" + test::ExeDir() + L"\\Marker.exe\" \"" + log + L"\" \"%1\"");
+    test::ProtocolToMarker redirect(L"http", log);
     ProductInfo* product = GetProductInfo();
 
     // Without the question answered OK, nothing opens.

@@ -182,7 +182,7 @@ TEST_F(ConfigDialogs, PropertiesShowDamageSanelyAndApplyWhatIsShownToTheRunningT
     test::ChildProcess tray;
     HWND icon = nullptr, dlg = nullptr, mirror = nullptr, chooser = nullptr;
     ASSERT_TRUE(shell.StartItems(test::ItemLine(60, 60, "FF0000", "Red")) && tray.Start(L"Glimpsebox.exe", L"/TB+"));
-    ASSERT_TRUE(Eventually([&] { return (icon = test::FirstTrayIcon()) != nullptr && IsWindowVisible(icon); }));
+    ASSERT_TRUE(Eventually([&] { return (icon = test::TrayIconWithTip(L"Glimpsebox")) != nullptr; }));
     ASSERT_TRUE(Start() && (dlg = Properties()));
     EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_BORDER_TYPE, CB_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(SendDlgItemMessageW(dlg, IDC_IMAGE_PATH, WM_GETTEXTLENGTH, 0, 0), 0);  // too long to be a path

@@ -1,4 +1,4 @@
-// Ids of the test programs' dialog templates (tests/Dialogs.rc, tests/Buttons.rc) and of their controls.
+// Ids of the test programs' dialog templates (tests/Dialogs.rc, Buttons.rc, Skin.rc) and of their controls.
 #pragma once
 
 #define IDD_BASIC 7001
@@ -7,6 +7,7 @@
 #define IDD_HISTORY 7008
 #define IDD_BUTTONS 7010
 #define IDB_STRIP 7011
+#define IDD_SKINNED 7020
 
 #define IDC_EDIT 100
 #define IDC_ACTION 101
@@ -25,3 +26,5 @@
 #define IDC_B_DISABLED 803
 #define IDC_B_ENABLED 804
 #define IDC_B_LINK 805
+
+#define IDC_SKIN_LABEL 820

@@ -16,6 +16,7 @@
 #include "res/StringIds.h"
 #include "sys/PrevInstance.h"
 #include "tests/DialogIds.h"
+#include "tests/support/Row.h"
 #include "tests/support/DialogHarness.h"
 #include "tests/support/RealInput.h"
 #include "tests/support/TestSupport.h"
@@ -560,7 +561,7 @@ TEST(DialogPlacement, StoredWhileRunningAndRestoredNextTimeUnlessMinimisedOrUnso
         {12345, 77, {10, 10, 20, 20}, false},                                         // not a placement at all
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.normal.left << "," << c.normal.top);
+        test::Row trace(testing::Message() << c.normal.left << "," << c.normal.top);
         record = MyWindowPlacement();
         record.length = c.length;
         record.showCmd = c.showCmd;

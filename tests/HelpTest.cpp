@@ -1,8 +1,8 @@
-// The product's help under Wine's HTML Help: the page asked for, a missing or damaged help file, F1 in a dialog; the progress dialog's template.
+// The product's help under Wine's HTML Help: the page asked for, F1 in a dialog, a missing or
+// damaged help file.
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 #include <htmlhelp.h>
 #include <urlmon.h>
 
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "product/Help.h"
-#include "product/ProductInfo.h"
 #include "tests/support/BoxAnswerer.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/RealInput.h"
@@ -96,18 +95,11 @@ private:
 };
 #pragma GCC diagnostic pop
 
-std::wstring LibraryFolder()
-{
-    wchar_t path[MAX_PATH] = L"";
-    GetModuleFileNameW(test::Library(), path, MAX_PATH);
-    std::wstring library = path;
-    return library.substr(0, library.find_last_of(L'\\'));
-}
-
-// What the browser of a help window asks for to show page of the help file beside the library.
+// What the browser of a help window asks for to show page of the help file beside the library
+// (the test programs' folder).
 std::wstring PageUrl(const wchar_t* page)
 {
-    return L"mk:@MSITStore:" + LibraryFolder() + L"\\Glimpsebox.chm::/" + page;
+    return L"mk:@MSITStore:" + test::ExeDir() + L"\\Glimpsebox.chm::/" + page;
 }
 
 // The visible help windows of this process.
@@ -129,31 +121,45 @@ void CloseHelpWindows()
         SendMessageW(help, WM_CLOSE, 0, 0);
 }
 
+// A dialog that names its own help page.
+class PageDlg : public CSDlg {
+public:
+    const wchar_t* GetHtmlPage(UINT) override { return ConfiguringPage; }
+};
+
 } // namespace
 
-TEST(ProductHelp, OpensTheRequestedPageOfTheFileBesideTheLibrary)
+TEST(ProductHelp, F1AndACallOpenTheirPagesOfTheFileBesideTheLibraryInOneWindow)
 {
     PageRequests requests;
     ASSERT_TRUE(requests.registered);
     test::BoxAnswerer boxes(IDOK);
+    PageDlg dlg;
+    ASSERT_NE(dlg.Modeless(-ProgressDlgId, nullptr, nullptr, TRUE), nullptr);
+    SetForegroundWindow(dlg);
+    ASSERT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == dlg.GetHandle(); }, 5000));
+    EXPECT_EQ(GetModuleHandleW(L"hhctrl.ocx"), nullptr);  // loaded on first use
 
-    // The control is loaded on first use.
-    EXPECT_EQ(GetModuleHandleW(L"hhctrl.ocx"), nullptr);
-    EXPECT_TRUE(CSHtmlHelp(nullptr, ConfiguringPage, HH_DISPLAY_TOPIC, 0));
-    EXPECT_NE(GetModuleHandleW(L"hhctrl.ocx"), nullptr);
+    // A real F1, with the pointer on the dialog's caption: otherwise the key may go astray
+    // (docs/WINE.md).
+    RECT frame = {};
+    GetWindowRect(dlg, &frame);
+    POINT caption = {(frame.left + frame.right) / 2, frame.top + GetSystemMetrics(SM_CYCAPTION) / 2};
+    ASSERT_TRUE(test::Xdo(test::MoveTo(caption) + " key F1"));
+    ASSERT_TRUE(test::PumpUntil([&] { return !requests.urls.empty(); }, 10000));
+    EXPECT_EQ(requests.urls, std::vector<std::wstring>{PageUrl(ConfiguringPage)});
     ASSERT_EQ(HelpWindows().size(), 1u);
     HWND help = HelpWindows()[0];
     EXPECT_EQ(Text(help), HelpTitle);
-    ASSERT_TRUE(test::PumpUntil([&] { return !requests.urls.empty(); }, 10000));
-    EXPECT_EQ(requests.urls, std::vector<std::wstring>{PageUrl(ConfiguringPage)});
 
-    // Another topic goes to the same window; the control, once loaded, serves every call.
+    // Another topic goes to the same window.
     EXPECT_TRUE(CSHtmlHelp(nullptr, L"users-guide_legal.htm", HH_DISPLAY_TOPIC, 0));
     ASSERT_TRUE(test::PumpUntil([&] { return requests.urls.size() == 2; }, 10000));
     EXPECT_EQ(requests.urls[1], PageUrl(L"users-guide_legal.htm"));
     EXPECT_EQ(HelpWindows(), std::vector<HWND>{help});
     EXPECT_EQ(boxes.count, 0);
     CloseHelpWindows();
+    DestroyWindow(dlg);
 }
 
 // A copy of the library in a folder of its own, run by HelpHelper.exe: first without a help
@@ -189,138 +195,4 @@ TEST(ProductHelp, MissingOrDamagedFileEndsInOneStopMessage)
     EXPECT_EQ(damaged[2],
               "text=Sorry, your version of Windows does not support HtmlHelp format.\\n\\nPlease visit the software "
               "publisher's web site for the online version of the user's guide.");
-}
-
-namespace {
-
-// A window that names the help page of the dialogs it owns, as the application's windows do.
-class PageOwner {
-public:
-    PageOwner()
-    {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"GlmbxHelpPageOwner";
-        RegisterClassW(&wc);
-        hwnd = CreateWindowExW(0, wc.lpszClassName, L"Owner", WS_OVERLAPPEDWINDOW, 100, 100, 200, 100, nullptr,
-                               nullptr, wc.hInstance, nullptr);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~PageOwner() { DestroyWindow(hwnd); }
-    PageOwner(const PageOwner&) = delete;
-    PageOwner& operator=(const PageOwner&) = delete;
-
-    HWND hwnd;
-    const wchar_t* page = nullptr;
-    std::vector<UINT> askedFor;
-
-private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        auto* self = reinterpret_cast<PageOwner*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self && msg == ProductInfo::GetMyMessage() && wParam == MyMsgHelp) {
-            auto* query = reinterpret_cast<HELP_PAGE_QUERY*>(lParam);
-            self->askedFor.push_back(query->id);
-            query->page = self->page;
-            return 0;
-        }
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-};
-
-} // namespace
-
-TEST(DialogHelp, F1OpensThePageTheOwnerNames)
-{
-    PageRequests requests;
-    ASSERT_TRUE(requests.registered);
-    test::BoxAnswerer boxes(IDOK);
-    PageOwner owner;
-    CSDlg dlg;
-    ASSERT_NE(dlg.Modeless(-ProgressDlgId, nullptr, owner.hwnd, TRUE), nullptr);
-    SetForegroundWindow(dlg);
-    ASSERT_TRUE(test::PumpUntil([&] { return GetForegroundWindow() == dlg.GetHandle(); }, 5000));
-
-    // A real F1, with the pointer on the dialog's caption: otherwise the key may go astray
-    // (docs/WINE.md).
-    RECT frame = {};
-    GetWindowRect(dlg, &frame);
-    const std::string f1 =
-        test::MoveTo(POINT{(frame.left + frame.right) / 2, frame.top + GetSystemMetrics(SM_CYCAPTION) / 2}) + " key F1";
-
-    // The owner knows no page: nothing opens, nothing is said.
-    ASSERT_TRUE(test::Xdo(f1));
-    ASSERT_TRUE(test::PumpUntil([&] { return !owner.askedFor.empty(); }, 5000));
-    test::PumpPending();
-    EXPECT_EQ(owner.askedFor, std::vector<UINT>{ProgressDlgId});
-    EXPECT_TRUE(HelpWindows().empty());
-    EXPECT_TRUE(requests.urls.empty());
-
-    owner.page = ConfiguringPage;
-    ASSERT_TRUE(test::Xdo(f1));
-    ASSERT_TRUE(test::PumpUntil([&] { return !requests.urls.empty(); }, 10000));
-    EXPECT_EQ(requests.urls, std::vector<std::wstring>{PageUrl(ConfiguringPage)});
-    EXPECT_EQ(HelpWindows().size(), 1u);
-    EXPECT_EQ(owner.askedFor.size(), 2u);
-    EXPECT_EQ(boxes.count, 0);
-    CloseHelpWindows();
-    DestroyWindow(dlg);
-}
-
-namespace {
-
-INT_PTR CALLBACK PlainDlgProc(HWND, UINT msg, WPARAM, LPARAM)
-{
-    return msg == WM_INITDIALOG;
-}
-
-} // namespace
-
-TEST(ProgressTemplate, HoldsItsIconLinesBarAndCancelInRows)
-{
-    HMODULE library = test::Library();
-    HWND dlg = CreateDialogParamW(library, MAKEINTRESOURCEW(ProgressDlgId), nullptr, PlainDlgProc, 0);
-    ASSERT_NE(dlg, nullptr);
-    EXPECT_EQ(Text(dlg), L"Processing...");
-
-    HWND icon = GetWindow(dlg, GW_CHILD);
-    while (icon && (GetWindowLongPtrW(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-        icon = GetWindow(icon, GW_HWNDNEXT);
-    ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)), LoadIconW(library, MAKEINTRESOURCEW(28002)));
-
-    struct Row {
-        int id;
-        const wchar_t* cls;
-    };
-    RECT client = {};
-    GetClientRect(dlg, &client);
-    RECT iconRect = {};
-    GetWindowRect(icon, &iconRect);
-    MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&iconRect), 2);
-    LONG above = client.top;
-    for (Row row : {Row{28003, L"Static"}, Row{28004, L"Static"}, Row{28005, L"Static"}, Row{28006, L"Static"},
-                    Row{28007, PROGRESS_CLASSW}, Row{IDCANCEL, L"Button"}}) {
-        SCOPED_TRACE(row.id);
-        HWND ctl = GetDlgItem(dlg, row.id);
-        ASSERT_NE(ctl, nullptr);
-        wchar_t cls[32] = L"";
-        GetClassNameW(ctl, cls, 32);
-        EXPECT_EQ(_wcsicmp(cls, row.cls), 0) << test::ToUtf8(cls);
-        RECT r = {};
-        GetWindowRect(ctl, &r);
-        MapWindowPoints(nullptr, dlg, reinterpret_cast<POINT*>(&r), 2);
-        // One row below the other, all inside the dialog, the lines beside the icon.
-        EXPECT_GE(r.top, above);
-        EXPECT_GE(r.left, client.left);
-        EXPECT_LE(r.right, client.right);
-        EXPECT_LE(r.bottom, client.bottom);
-        if (row.id <= 28006) {
-            EXPECT_GE(r.left, iconRect.right);
-        }
-        above = r.bottom;
-    }
-    EXPECT_EQ(Text(GetDlgItem(dlg, IDCANCEL)), L"Cancel");
-    DestroyWindow(dlg);
 }

@@ -7,19 +7,14 @@
 
 #include <string>
 
-#include "app/BkgBitmapCache.h"
 #include "app/GlimpseboxWnd.h"
-#include "app/MirrorOwner.h"
-#include "app/MyOpts.h"
 #include "app/SharedData.h"
-#include "sys/iPicture.h"
 #include "tests/support/GdiObjects.h"
 #include "tests/support/StandinProcess.h"
 #include "tests/support/TestMirrorOwner.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
-
 
 BOOL CALLBACK CountWindow(HWND, LPARAM count)
 {
@@ -56,10 +51,9 @@ struct ProcessHandle {
 TEST(MirrorLeaks, OpeningAndClosingAHundredTimesLeavesNothingBehind)
 {
     std::string items;
-    for (int i = 0; i < 300; ++i) {
-        items += std::to_string(10 + (i % 30) * 32) + "\t" + std::to_string(10 + (i / 30) * 70) + "\t" +
-                 (i % 3 ? "C03030" : "3050C0") + "\t" + std::to_string(i % 5 == 0) + "\tItem " + std::to_string(i) + "\n";
-    }
+    for (int i = 0; i < 300; ++i)
+        items += test::ItemLine(10 + (i % 30) * 32, 10 + (i / 30) * 70, i % 3 ? "C03030" : "3050C0",
+                                "Item " + std::to_string(i), i % 5 == 0);
     test::StandinProcess shell;
     ASSERT_TRUE(shell.StartItems(items, L"--quiet"));
     test::TestMirrorOwner owner;
@@ -102,7 +96,7 @@ TEST(MirrorLeaks, OpeningAndClosingAHundredTimesLeavesNothingBehind)
     // A desktop that changes completely makes new pictures and gives the old ones back.
     std::string other;
     for (int i = 0; i < 300; ++i)
-        other += "20\t20\t30C030\t0\tOther " + std::to_string(i) + "\n";
+        other += test::ItemLine(20, 20, "30C030", "Other " + std::to_string(i));
     ASSERT_TRUE(shell.StartItems(other, L"--quiet"));
     ProcessHandle otherProcess(shell.ProcessId());
     int otherGdi = test::GdiObjects(otherProcess.handle);

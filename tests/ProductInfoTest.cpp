@@ -1,4 +1,4 @@
-// The product identity: its slot table, the registry root rules, resource numbers, versions, messages.
+// The product identity: its long title, the registry root rules, resource numbers, versions, messages.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,44 +12,6 @@
 #include "app/Entry.h"
 #include "product/ProductInfo.h"
 #include "tests/support/TestSupport.h"
-
-// The identity's table as another module sees it: declared here on its own, slot by slot, so
-// that a reordering in the library's header shows up as wrong values. Outside the anonymous
-// namespace: there the compiler would know that nothing implements it.
-namespace table {
-
-class IdentitySlots {
-public:
-    virtual WORD Slot0() = 0;
-    virtual const wchar_t* Slot1() = 0;
-    virtual const wchar_t* Slot2() = 0;
-    virtual BOOL Slot3() = 0;
-    virtual const wchar_t* Slot4() = 0;
-    virtual const wchar_t* Slot5() = 0;
-    virtual const wchar_t* Slot6() = 0;
-    virtual unsigned Slot7() = 0;
-    virtual const wchar_t* Slot8() = 0;
-    virtual unsigned Slot9() = 0;
-    virtual const wchar_t* Slot10() = 0;
-    virtual const wchar_t* Slot11() = 0;
-    virtual const wchar_t* Slot12() = 0;
-    virtual const wchar_t* Slot13() = 0;
-    virtual const wchar_t* Slot14() = 0;
-    virtual const wchar_t* Slot15() = 0;
-    virtual const wchar_t* Slot16() = 0;
-    virtual const wchar_t* Slot17() = 0;
-    virtual int Slot18() = 0;
-    virtual HINSTANCE Slot19() = 0;
-    virtual const wchar_t* Slot20() = 0;
-    virtual const wchar_t* Slot21() = 0;
-    virtual const wchar_t* Slot22() = 0;
-    virtual wchar_t* Slot23(wchar_t* buffer, unsigned size) = 0;
-
-protected:
-    ~IdentitySlots() = default;
-};
-
-} // namespace table
 
 namespace {
 
@@ -65,82 +27,31 @@ public:
     }
 };
 
-// A top-level window that records every "CorvantrixMessage" it receives.
-class MyMessageRecorder {
-public:
-    MyMessageRecorder()
-    {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"GlmbxTestMyMessageRecorder";
-        RegisterClassW(&wc);
-        hwnd = CreateWindowExW(0, wc.lpszClassName, L"recorder", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                               wc.hInstance, this);
-    }
-    ~MyMessageRecorder() { DestroyWindow(hwnd); }
-    MyMessageRecorder(const MyMessageRecorder&) = delete;
-    MyMessageRecorder& operator=(const MyMessageRecorder&) = delete;
+// The "CorvantrixMessage"s that a window with this procedure receives; each is answered 77.
+std::vector<std::pair<WPARAM, LPARAM>> received;
 
-    HWND hwnd;
-    std::vector<std::pair<WPARAM, LPARAM>> received;
-    LRESULT answer = 0;
-
-private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
-    {
-        if (msg == WM_NCCREATE)
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        auto* self = reinterpret_cast<MyMessageRecorder*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self && msg == ProductInfo::GetMyMessage()) {
-            self->received.emplace_back(wParam, lParam);
-            return self->answer;
-        }
+LRESULT CALLBACK Recorder(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg != ProductInfo::GetMyMessage())
         return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-};
+    received.emplace_back(wParam, lParam);
+    return 77;
+}
 
 } // namespace
 
-TEST(ProductInfo, EverySlotThroughTheExportedObject)
+TEST(ProductInfo, LongTitleAndMessageCaption)
 {
-    auto* slots = reinterpret_cast<table::IdentitySlots*>(GetProductInfo());
-    EXPECT_EQ(slots->Slot0(), 1192);
-    EXPECT_STREQ(slots->Slot1(), L"Glimpsebox");
-    EXPECT_STREQ(slots->Slot2(), L"Glimpsebox");
-    EXPECT_EQ(slots->Slot3(), FALSE);
-    EXPECT_STREQ(slots->Slot4(), L"1.11");
-    EXPECT_STREQ(slots->Slot5(), L"Version 1.11");
-    EXPECT_STREQ(slots->Slot6(), L"Version 1.11 (rev. 253)");
-    EXPECT_EQ(slots->Slot7(), 253u);
-    EXPECT_STREQ(slots->Slot8(), L"253");
-    EXPECT_EQ(slots->Slot9(), 253u);
-    EXPECT_STREQ(slots->Slot10(), L"XP");
-    EXPECT_STREQ(slots->Slot11(), L"XP Edition");
-    EXPECT_STREQ(slots->Slot12(), L"for Windows\u00AE XP, 2000-2005.");
-    EXPECT_STREQ(slots->Slot13(), L"2006");
-    EXPECT_STREQ(slots->Slot14(), L"Glimpsebox.chm");
-    EXPECT_EQ(std::wstring(slots->Slot15()).rfind(L"http://", 0), 0u);  // home page
-    EXPECT_EQ(std::wstring(slots->Slot16()).rfind(L"http://", 0), 0u);  // support page
-    EXPECT_STREQ(slots->Slot17(), L"Glimpsebox.exe");
-    EXPECT_EQ(slots->Slot18(), -101);
-    EXPECT_EQ(slots->Slot19(), hiDLL);
-    EXPECT_NE(std::wstring(slots->Slot20()), L"");  // update server
-    EXPECT_STREQ(slots->Slot21(), L"");
-    EXPECT_STREQ(slots->Slot22(), L"Glimpsebox");
+    ProductInfo* product = GetProductInfo();
     wchar_t title[64];
-    EXPECT_EQ(slots->Slot23(title, 64), title);
+    EXPECT_EQ(product->MakeTitleLong(title, 64), title);
     EXPECT_STREQ(title, L"Glimpsebox XP Edition 1.11");
-
-    EXPECT_STREQ(GetProductInfo()->GetRegTM(), L"[TM]");
-    // The long title is cut to the buffer.
-    wmemset(title, L'#', 10);
-    EXPECT_STREQ(slots->Slot23(title, 10), L"Glimpsebo");
+    EXPECT_STREQ(product->MakeTitleLong(title, 10), L"Glimpsebo");  // cut to the buffer
     title[0] = L'#';
-    slots->Slot23(title, 0);
+    product->MakeTitleLong(title, 0);
     EXPECT_EQ(title[0], L'#');
-    EXPECT_EQ(slots->Slot23(nullptr, 10), nullptr);
+    EXPECT_EQ(product->MakeTitleLong(nullptr, 10), nullptr);
+    EXPECT_STREQ(product->GetMsgTitle(), product->GetNickName());
 }
 
 TEST(ProductInfo, RootKeyPrecedence)
@@ -159,7 +70,6 @@ TEST(ProductInfo, RootKeyPrecedence)
         EXPECT_EQ(launcher.GetAppRootKey(), nullptr);
         EXPECT_STREQ(product->GetAppRootKey(), ProductRoot);
         EXPECT_EQ(ProductInfo::GetAppInstance(), host);
-        EXPECT_STREQ(product->GetComponent(), L"Glimpsebox");
         {
             AppInstance tool(hiDLL, L"Tools");
             EXPECT_STREQ(product->GetAppRootKey(), L"HKCU\\Software\\Corvantrix\\Glimpsebox\\Tools");
@@ -192,29 +102,23 @@ TEST(ProductInfo, RootKeyPrecedence)
 
     // An empty buffer falls back to the maker's root, the name and the nick name.
     product->SetAppRootKey(L"");
+    product->PushAppRootKey(nullptr);
     EXPECT_STREQ(product->GetAppRootKey(), L"HKCU\\Software\\Corvantrix\\Glimpsebox\\Glimpsebox");
     product->SetAppRootKey(nullptr);
-    EXPECT_STREQ(product->GetAppRootKey(), L"HKCU\\Software\\Corvantrix\\Glimpsebox\\Glimpsebox");
-    product->PushAppRootKey(nullptr);
     EXPECT_STREQ(product->GetAppRootKey(), L"HKCU\\Software\\Corvantrix\\Glimpsebox\\Glimpsebox");
 
     // The buffer holds 255 characters and the terminator.
     std::wstring key = L"HKCU\\Software\\" + std::wstring(400, L'k');
     product->SetAppRootKey(key.c_str());
     EXPECT_EQ(key.substr(0, 255), product->GetAppRootKey());
-}
 
-TEST(ProductInfo, InstancesLeaveInAnyOrder)
-{
-    RootKeyGuard guard;
-    HINSTANCE host = GetModuleHandleW(nullptr);
+    // The older instance leaves first: the newer stays current.
     auto* first = new AppInstance(host, L"First");
     auto* second = new AppInstance(hiDLL, L"Second");
-    // The older one leaves first: the newer stays current.
     delete first;
-    EXPECT_STREQ(GetProductInfo()->GetComponent(), L"Second");
+    EXPECT_STREQ(product->GetComponent(), L"Second");
     delete second;
-    EXPECT_STREQ(GetProductInfo()->GetComponent(), L"Glimpsebox");
+    EXPECT_STREQ(product->GetComponent(), L"Glimpsebox");
     EXPECT_EQ(ProductInfo::GetAppInstance(), hiDLL);
 }
 
@@ -269,20 +173,17 @@ TEST(ProductInfo, ResourceNumbersAndVersions)
 
 TEST(ProductInfo, MyMessageIsSentPostedAndBroadcastAndShutDownAsksEveryWindowToClose)
 {
-    MyMessageRecorder recorder;
-    ASSERT_NE(recorder.hwnd, nullptr);
+    HWND recorder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(recorder, nullptr);
+    SetWindowLongPtrW(recorder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Recorder));
     UINT id = ProductInfo::GetMyMessage();
-    EXPECT_NE(id, 0u);
     EXPECT_EQ(id, RegisterWindowMessageW(L"CorvantrixMessage"));
-
-    recorder.answer = 77;
-    EXPECT_EQ(ProductInfo::SendMyMessage(recorder.hwnd, MyMsgIdentify, 141), 77);
-    EXPECT_TRUE(ProductInfo::PostMyMessage(recorder.hwnd, MyMsgOptionsChanged, 0));
-    test::PumpUntil([&] { return recorder.received.size() == 2; }, 5000);
+    EXPECT_EQ(ProductInfo::SendMyMessage(recorder, MyMsgIdentify, 141), 77);
+    EXPECT_TRUE(ProductInfo::PostMyMessage(recorder, MyMsgOptionsChanged, 0));
+    test::PumpUntil([&] { return received.size() == 2; }, 5000);
     EXPECT_TRUE(ProductInfo::BroadcastMyMessage(MyMsgTrayNotice, 1));
-    test::PumpUntil([&] { return recorder.received.size() == 3; }, 5000);
-    std::vector<std::pair<WPARAM, LPARAM>> expected = {{121, 141}, {53, 0}, {51, 1}};
-    EXPECT_EQ(recorder.received, expected);
+    test::PumpUntil([&] { return received.size() == 3; }, 5000);
+    EXPECT_EQ(received, (std::vector<std::pair<WPARAM, LPARAM>>{{121, 141}, {53, 0}, {51, 1}}));
 
     // A null window is refused: nothing lands in this thread's own queue.
     EXPECT_EQ(ProductInfo::SendMyMessage(nullptr, MyMsgClose, 1192), 0);
@@ -290,9 +191,9 @@ TEST(ProductInfo, MyMessageIsSentPostedAndBroadcastAndShutDownAsksEveryWindowToC
     MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, id, id, PM_NOREMOVE));
 
-    recorder.received.clear();
+    received.clear();
     GetProductInfo()->ShutDownMyModules(nullptr, nullptr, 0);
-    test::PumpUntil([&] { return recorder.received.size() >= 2; }, 5000);
-    expected = {{MyMsgClose, 1192}, {MyMsgShutDown, 1192}};
-    EXPECT_EQ(recorder.received, expected);
+    test::PumpUntil([&] { return received.size() >= 2; }, 5000);
+    EXPECT_EQ(received, (std::vector<std::pair<WPARAM, LPARAM>>{{MyMsgClose, 1192}, {MyMsgShutDown, 1192}}));
+    DestroyWindow(recorder);
 }

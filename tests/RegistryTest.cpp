@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/GuardedBuffer.h"
+#include "support/Row.h"
 #include "support/TestSupport.h"
 #include "sys/RegKey.h"
 
@@ -457,7 +458,7 @@ TEST_F(Registry, EntriesInEveryMode)
         {RegKey::OpRemove, L"ignored", true, false},
     };
     for (const auto& s : steps) {
-        SCOPED_TRACE(testing::Message() << "op " << s.op << " with " << ToUtf8(s.data));
+        test::Row trace(testing::Message() << "op " << s.op << " with " << ToUtf8(s.data));
         EXPECT_EQ(!!key.ProcessEntry(s.op, L"S", s.data), s.result);
         EXPECT_EQ(watch.Changed(), s.writes);
         if (s.op == RegKey::OpInstall && s.data[0]) {

@@ -21,6 +21,7 @@
 #include "sys/ShellRun.h"
 #include "sys/iShellFolder.h"
 #include "sys/iShellLink.h"
+#include "tests/support/Row.h"
 #include "tests/support/BoxAnswerer.h"
 #include "tests/support/GuardedBuffer.h"
 #include "tests/support/TestSupport.h"
@@ -292,7 +293,7 @@ TEST(Pidl, PutTakesOnlyConsistentListsOfAtMost4096BytesAndGetWritesAllOrNothing)
         {"no terminator within 4096 bytes", Bytes(6000, 0x10), 0, false},
     };
     for (const Bad& b : bad) {
-        SCOPED_TRACE(b.what);
+        test::Row trace(b.what);
         Bytes buffer = b.bytes;
         EXPECT_EQ(list.GetPut(0, buffer.data(), b.bufSize), 0u);
         EXPECT_EQ(BytesOf(list), good);  // the held list stays
@@ -439,7 +440,7 @@ TEST(ShellNames, BadInputNeverCrashes)
     std::wstring longPath = L"C:\\" + std::wstring(400, L'x') + L"\\file.txt", hugePath(5000, L'y');
     for (const wchar_t* path : {static_cast<const wchar_t*>(nullptr), L"", L"::{not a class}", L"\\\\", L"C:\\<>|",
                                 longPath.c_str(), hugePath.c_str()}) {
-        SCOPED_TRACE(path ? ToUtf8(std::wstring(path).substr(0, 40)) : "null");
+        test::Row trace(path ? ToUtf8(std::wstring(path).substr(0, 40)) : "null");
         FreePIDL(GetPidlOf(path));
         EXPECT_TRUE(!GetAttributesOf(path) || (path && *path && wcslen(path) < MAX_PATH));
         wchar_t buf[MAX_PATH] = L"";
@@ -735,7 +736,7 @@ TEST(AutoRunDll32, LogOnEntryInEveryMode)
     const std::wstring expected = L"RunDll32.exe " + std::wstring(length && length < MAX_PATH ? shortPath : library) +
                                   L",Entry /quiet";
     for (int currentUser : {1, 0}) {
-        SCOPED_TRACE(currentUser ? "current user" : "all users");
+        test::Row trace(currentUser ? "current user" : "all users");
         std::wstring keyPath =
             std::wstring(currentUser ? RegKey::sz_HKCU_WinCurVer : RegKey::sz_HKLM_WinCurVer) + L"\\Run";
         auto stored = [&] {

@@ -1,31 +1,92 @@
-// Arbitrary text and buffer sizes through the string, path and command-line functions: no crash,
-// no write past a buffer, every output terminated. A fixed seed keeps a failure repeatable.
+// The functions that write text into a caller's buffer of a given size: exact cuts of known text
+// at the edges of a buffer, then arbitrary text and sizes (no crash, no write past the buffer,
+// every output terminated). A fixed seed keeps a failure repeatable.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <array>
 #include <random>
 #include <string>
-#include <vector>
 
 #include "support/GuardedBuffer.h"
 #include "sys/CmdLine.h"
 #include "sys/CommonDlg.h"
 #include "sys/PathUtil.h"
+#include "sys/ResStr.h"
 #include "sys/StrUtil.h"
 #include "sys/WndUtil.h"
 
 using test::GuardedBuffer;
+using W = wchar_t*;
+using Texts = std::array<const wchar_t*, 3>;
 
 namespace {
 
-const unsigned Seed = 20240611;
-const int Rounds = 1500;
+// b (n cells) holds text cut to fit: the start of the functions that work in place.
+void Holding(W b, int n, const wchar_t* text)
+{
+    if (n > 0)
+        wcsncpy(b, text, n - 1)[n - 1] = 0;
+}
+
+const struct Sized {
+    const char* name;
+    void (*write)(const Texts& in, W out, int size);
+    Texts in{};                  // known text for the exact cuts
+    const wchar_t* out = nullptr;  // all of what it gives; null: arbitrary text only
+    bool whole = false;          // a cut would name another place: all or nothing
+} sized[] = {
+    {"GetCmdLnPath", [](auto& t, W b, int n) { GetCmdLnPath(t[0], b, n); }, {L" \"C:\\a b\\G\" /x"}, L"C:\\a b\\G"},
+    {"GetCmdLnArg", [](auto& t, W b, int n) { GetCmdLnArg(t[0], b, n); }, {L"\"C:\\a b\\G.exe\" /x:1 /y"}, L"/x:1 /y"},
+    {"GetCmdLineSwitchData", [](auto& t, W b, int n) { GetCmdLineSwitchData(t[0], b, n); }, {L"/x:data"}, L"data"},
+    {"ParseCmdLn", [](auto& t, W b, int n) { ParseCmdLn(t[0], b, nullptr, n, 0); }, {L"\"C:\\a b\" x"}, L"C:\\a b"},
+    {"ParseCmdLn args", [](auto& t, W b, int n) { ParseCmdLn(t[0], nullptr, b, 0, n); }, {L"app -a -b"}, L"-a -b"},
+    {"RemoveWhiteSpacesAndQuotes", [](auto& t, W b, int n) { RemoveWhiteSpacesAndQuotes(b, t[0], n); },
+     {L"  \" quoted path \" "}, L"quoted path"},
+    {"StrReplace", [](auto& t, W b, int n) { StrReplace(b, n, t[0], t[1], t[2]); }, {L"say %N, %N", L"%N", L"hello"},
+     L"say hello, hello"},
+    {"StrAppendTextFmt", [](auto&, W b, int n) { Holding(b, n, L""); StrAppendTextFmt(b, n, -20003); }, {},
+     L"Browse for file"},
+    {"MakePath", [](auto& t, W b, int n) { MakePath(b, t[0], t[1], t[2], n); }, {L"C:\\dir", L"file", L"txt"},
+     L"C:\\dir\\file.txt"},
+    {"MakePathForOS", [](auto& t, W b, int n) { MakePathForOS(b, t[0], t[1], t[2], n); }, {L"C:\\d", L":NT:nt.dll"},
+     L"C:\\d\\nt.dll"},
+    {"MakeCanonicalPath", [](auto& t, W b, int n) { MakeCanonicalPath(t[0], b, n); }, {L"C:\\windows\\win.ini"},
+     L"%W\\win.ini"},
+    {"GetPathFromCanonical", [](auto& t, W b, int n) { GetPathFromCanonical(t[0], b, n); }, {L"%W\\win.ini"},
+     L"C:\\windows\\win.ini"},
+    {"ExtractRootPath", [](auto& t, W b, int n) { ExtractRootPath(b, t[0], n); }, {L"\\\\srv\\share\\x"},
+     L"\\\\srv\\share\\", true},
+    {"GetRootPath", [](auto& t, W b, int n) { GetRootPath(b, t[0], n); }, {L"d:x"}, L"D:\\", true},
+    {"ConvertPathToLFN", [](auto& t, W b, int n) { ConvertPathToLFN(t[0], b, n); }},
+    {"MakeNameFromMenu", [](auto& t, W b, int n) { MakeNameFromMenu(b, t[0], n); }},
+    // In place: the buffer holds the text first.
+    {"AppendBackSlash", [](auto& t, W b, int n) { Holding(b, n, t[0]); AppendBackSlash(b, n); }, {L"abc"}, L"abc\\"},
+    {"MakeFullPathName", [](auto& t, W b, int n) { Holding(b, n, t[0]); MakeFullPathName(b, t[1], n); },
+     {L"f", L"C:\\b"}, L"C:\\b\\f"},
+    {"AddQuotesIfSpace", [](auto& t, W b, int n) { Holding(b, n, t[0]); AddQuotesIfSpace(b, n); }},
+    {"ConvertToShortPath", [](auto& t, W b, int n) { Holding(b, n, t[0]); ConvertToShortPath(b, n); }},
+};
+
+} // namespace
+
+TEST(TextFuzz, ExactCutsAtSizesZeroOneShortAndExact)
+{
+    for (const Sized& f : sized) {
+        if (f.out)
+            test::ExpectBounded<wchar_t>(f.out, [&f](W b, int n) { f.write(f.in, b, n); }, !f.whole, f.name);
+    }
+    test::ExpectBounded<char>("code page", [](char* b, int n) { wc2mb(L"code page", b, n); });
+    test::ExpectBounded<char>("\xC3\xA9t\xC3\xA9", [](char* b, int n) { wc2utf8(L"\u00E9t\u00E9", b, n); }, false);
+    test::ExpectBounded<wchar_t>(L"\u00E9t\u4E2D", [](W b, int n) { utf82wc("\xC3\xA9t\xE4\xB8\xAD", b, n); });
+}
+
+namespace {
 
 class Fuzz {
 public:
     int Number(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
-
     // Text made of the pieces paths and command lines are parsed by, and some that break
     // naive code: lone surrogates, non-ASCII letters, control characters.
     std::wstring Text(int maxPieces)
@@ -39,163 +100,61 @@ public:
             text += pieces[Number(0, static_cast<int>(sizeof(pieces) / sizeof(pieces[0])) - 1)];
         return text;
     }
-    std::string Bytes(int maxLength)
-    {
-        std::string bytes;
-        for (int i = Number(0, maxLength); i > 0; --i)
-            bytes.push_back(static_cast<char>(Number(1, 255)));
-        return bytes;
-    }
     // Mostly ordinary sizes, often the smallest ones, sometimes a path buffer's.
-    int Size()
-    {
-        int kind = Number(0, 4);
-        return kind == 0 ? Number(0, 3) : kind == 1 ? MAX_PATH : Number(0, 300);
-    }
+    int Size() { return Number(0, 4) == 0 ? Number(0, 3) : Number(0, 4) == 0 ? MAX_PATH : Number(0, 300); }
 
 private:
-    std::mt19937 random{Seed};
+    std::mt19937 random{20240611};
 };
 
-// Runs write on a guarded buffer of size cells (for the functions that work in place, first
-// holding *text cut to fit); then nothing behind it may be touched and, when it has room, it
-// must be terminated.
+// Nothing behind the buffer touched and, when it has room (and terminates), a terminator inside it.
 template <typename Char, typename Write>
-void ExpectSound(const char* what, int size, Write write, const std::basic_string<Char>* text = nullptr,
-                 bool terminates = true)
+void ExpectSound(const char* what, int size, Write write, bool terminates = true)
 {
-    GuardedBuffer<Char> buffer(size, text ? *text : std::basic_string<Char>());
-    if (size > 0 && text && text->empty())
-        buffer.Data()[0] = 0;
+    GuardedBuffer<Char> buffer(size);
     write(buffer.Data());
     EXPECT_TRUE(buffer.GuardIntact()) << what << " wrote past its buffer";
     EXPECT_TRUE(size == 0 || !terminates || buffer.Terminated()) << what << " left no terminator";
 }
 
-bool PointsInto(const wchar_t* p, const std::wstring& text)
-{
-    return !p || (p >= text.c_str() && p <= text.c_str() + text.size());
-}
-
 } // namespace
 
-TEST(TextFuzz, SizedOutputsStayInsideTheirBuffers)
+TEST(TextFuzz, OutputsStayInsideTheirBuffers)
 {
     Fuzz fuzz;
-    for (int round = 0; round < Rounds; ++round) {
-        SCOPED_TRACE(testing::Message() << "round " << round);
-        const std::wstring text = fuzz.Text(40), other = fuzz.Text(8), third = fuzz.Text(4);
-        const wchar_t *s = text.c_str(), *o = other.c_str(), *t = third.c_str();
-        const std::string bytes = fuzz.Bytes(300);
-        const char* b = bytes.c_str();
-        const int size = fuzz.Size(), argsSize = fuzz.Size();
-        using W = wchar_t*;
-        using N = char*;
-        ExpectSound<wchar_t>("GetCmdLnPath", size, [&](W out) { GetCmdLnPath(s, out, size); });
-        ExpectSound<wchar_t>("GetCmdLnArg", size, [&](W out) { EXPECT_TRUE(PointsInto(GetCmdLnArg(s, out, size), text)); });
-        ExpectSound<wchar_t>("GetCmdLineSwitchData", size, [&](W out) { GetCmdLineSwitchData(s, out, size); });
-        ExpectSound<wchar_t>("ParseCmdLn", size, [&](W path) {
-            ExpectSound<wchar_t>("ParseCmdLn args", argsSize, [&](W args) { ParseCmdLn(s, path, args, size, argsSize); });
+    for (int round = 0; round < 1500; ++round) {
+        // Every eighth text may be longer than a path buffer.
+        const std::wstring text = fuzz.Text(round % 8 ? 40 : 200), other = fuzz.Text(8), third = fuzz.Text(4);
+        std::string bytes(static_cast<size_t>(fuzz.Number(0, 300)), 0);
+        for (char& c : bytes)
+            c = static_cast<char>(fuzz.Number(1, 255));
+        const Texts in = {text.c_str(), other.c_str(), third.c_str()};
+        const int size = fuzz.Size();
+        for (const Sized& f : sized)
+            ExpectSound<wchar_t>(f.name, size, [&](W b) { f.write(in, b, size); });
+        // A filter is a list of strings ending in two zeros: below two cells there is no room for it.
+        ExpectSound<wchar_t>("PrepareBrowseFilter", size, [&](W b) { PrepareBrowseFilter(in[0], b, size); }, size > 1);
+        ExpectSound<char>("wc2mb", size, [&](char* b) { wc2mb(in[0], b, size); });
+        ExpectSound<char>("wc2utf8", size, [&](char* b) { wc2utf8(in[0], b, size); });
+        ExpectSound<wchar_t>("utf82wc", size, [&](W b) { utf82wc(bytes.c_str(), b, size); });
+        // Long names for short ones lengthen a path in its MAX_PATH buffer.
+        ExpectSound<wchar_t>("DosPathToShellPath", MAX_PATH, [&](W b) {
+            Holding(b, MAX_PATH, in[0]);
+            DosPathToShellPath(b);
         });
-        ExpectSound<wchar_t>("RemoveWhiteSpacesAndQuotes", size, [&](W out) { RemoveWhiteSpacesAndQuotes(out, s, size); });
-        ExpectSound<wchar_t>("StrReplace", size, [&](W out) { StrReplace(out, size, s, t, o); });
-        ExpectSound<wchar_t>("MakePath", size, [&](W out) { MakePath(out, s, o, t, size); });
-        ExpectSound<wchar_t>("MakePathForOS", size, [&](W out) { MakePathForOS(out, s, o, t, size); });
-        ExpectSound<wchar_t>("MakeCanonicalPath", size, [&](W out) { MakeCanonicalPath(s, out, size); });
-        ExpectSound<wchar_t>("GetPathFromCanonical", size, [&](W out) { GetPathFromCanonical(s, out, size); });
-        ExpectSound<wchar_t>("ExtractRootPath", size, [&](W out) { ExtractRootPath(out, s, size); });
-        ExpectSound<wchar_t>("GetRootPath", size, [&](W out) { GetRootPath(out, s, size); });
-        ExpectSound<wchar_t>("ConvertPathToLFN", size, [&](W out) { ConvertPathToLFN(s, out, size); });
-        ExpectSound<wchar_t>("MakeNameFromMenu", size, [&](W out) { MakeNameFromMenu(out, s, size); });
-        // A filter is a list of strings: its end is two zeros, not one.
-        ExpectSound<wchar_t>("PrepareBrowseFilter", size, [&](W out) { PrepareBrowseFilter(s, out, size); }, nullptr, false);
-        ExpectSound<char>("wc2mb", size, [&](N out) { wc2mb(s, out, size); });
-        ExpectSound<char>("wc2utf8", size, [&](N out) { wc2utf8(s, out, size); });
-        ExpectSound<char>("wc2mbOEM", size, [&](N out) { wc2mbOEM(s, out, size); });
-        ExpectSound<wchar_t>("mb2wc", size, [&](W out) { mb2wc(b, out, size); });
-        ExpectSound<wchar_t>("utf82wc", size, [&](W out) { utf82wc(b, out, size); });
-        ExpectSound<wchar_t>("mb2wcANSI", size, [&](W out) { mb2wcANSI(b, out, size); });
-        // In place: the buffer holds the text first.
-        ExpectSound<wchar_t>("AddQuotesIfSpace", size, [&](W p) { AddQuotesIfSpace(p, size); }, &text);
-        ExpectSound<wchar_t>("AppendBackSlash", size, [&](W p) { AppendBackSlash(p, size); }, &text);
-        ExpectSound<wchar_t>("MakeFullPathName", size, [&](W p) { MakeFullPathName(p, o, size); }, &text);
-        ExpectSound<wchar_t>("ConvertToShortPath", size, [&](W p) { ConvertToShortPath(p, size); }, &text);
-    }
-}
+        const wchar_t* arg = GetCmdLnArg(in[0]);
+        EXPECT_TRUE(!arg || (arg >= in[0] && arg <= in[0] + text.size())) << "an argument outside the line";
 
-TEST(TextFuzz, InPlaceEditsStayTerminated)
-{
-    static const struct {
-        const char* name;
-        void (*edit)(wchar_t*);
-    } edits[] = {
-        {"RemoveBackSlash", [](wchar_t* p) { RemoveBackSlash(p); }},
-        {"StripBackSlash", [](wchar_t* p) { StripBackSlash(p); }},
-        {"StripFileName", [](wchar_t* p) { StripFileName(p); }},
-        {"StripFileExt", [](wchar_t* p) { StripFileExt(p); }},
-        {"FindLastPathComponent", [](wchar_t* p) { FindLastPathComponent(p); }},
-        {"ConvertSlashes", [](wchar_t* p) { ConvertSlashes(p); }},
-        {"TrimStr", [](wchar_t* p) { TrimStr(p); }},
-        {"StrCapitalizeAll", [](wchar_t* p) { StrCapitalizeAll(p); }},
-        {"StrToUpper", [](wchar_t* p) { StrToUpper(p); }},
-        {"StrToLower", [](wchar_t* p) { StrToLower(p); }},
-        {"RemoveMenuChar", [](wchar_t* p) { RemoveMenuChar(p); }},
-        {"MakeNamePretty", [](wchar_t* p) { MakeNamePretty(p); }},
-        {"RemoveWhiteSpacesAndQuotes", [](wchar_t* p) { RemoveWhiteSpacesAndQuotes(p, nullptr); }},
-        {"DosPathToShellPath", [](wchar_t* p) { DosPathToShellPath(p); }},
-        {"ShortToLFN", [](wchar_t* p) { ShortToLFN(p); }},
-        {"StrTokEx", [](wchar_t* p) {
-             wchar_t* next = nullptr;
-             for (wchar_t* token = StrTokEx(p, L" \\/:", next); token; token = StrTokEx(nullptr, L" \\/:", next)) {
-             }
-         }},
-    };
-    Fuzz fuzz;
-    for (int round = 0; round < Rounds; ++round) {
-        SCOPED_TRACE(testing::Message() << "round " << round);
-        std::wstring text = fuzz.Text(60);
-        for (const auto& e : edits)
-            ExpectSound<wchar_t>(e.name, MAX_PATH, e.edit, &text);
-    }
-}
-
-TEST(TextFuzz, QueriesAnswerWithoutTouchingAnything)
-{
-    Fuzz fuzz;
-    for (int round = 0; round < Rounds; ++round) {
-        SCOPED_TRACE(testing::Message() << "round " << round);
-        std::wstring text = fuzz.Text(40), other = fuzz.Text(6);
-        const wchar_t *s = text.c_str(), *o = other.c_str();
-        IsCmdLineOption(s, o);
-        IsCmdLineSwitchPrefix(s, o);
-        IsFullPathName(s);
-        IsSubFolderOf(s, o);
-        IsSubFolderOf(o, s);
-        IsSamePath(s, o);
-        IsValidFileName(s);
-        IsMask(s);
-        IsNetworkFolder(s);
-        IsRootFolder(s, round & 1);
-        IsDosFolder(s);
-        IsFtpFolder(s);
-        IsUncPath(s);
-        int drive = GetDriveFromPath(s);
-        EXPECT_TRUE(drive >= -1 && drive <= 25);
-        GetDriveTypeFromPath(s);
-        EXPECT_TRUE(PointsInto(FindNameExt(s), text) && PointsInto(FindDotExt(s), text) &&
-                    PointsInto(FindLastSeparator(s), text));
-        StrStartsWith(s, o, round & 1);
-        const wchar_t* token = GetToken(s, o, fuzz.Number(-1, 5));
-        EXPECT_TRUE(!token || wcslen(token) < 256);
-        GetTokenCount(s, o);
-        StrCharCount(s, other.empty() ? L'x' : other[0]);
-        int found = FindChar(s, L':');
-        EXPECT_TRUE(found >= -1 && found < static_cast<int>(text.size()));
-        IsNumStr(s);
-        GetLineCount(s, static_cast<int>(text.size()));
-        GetMenuItemChar(s);
-        FileOrFolderExists(s);
-        FileExists(s);
-        FolderExists(s);
+        // Path buffers without a size.
+        GuardedBuffer<wchar_t> folder(MAX_PATH), name(MAX_PATH), ext(MAX_PATH), local(MAX_PATH), quoted(MAX_PATH);
+        ParsePath(folder.Data(), name.Data(), ext.Data(), in[0]);
+        GetLocalFileName(local.Data(), in[0]);
+        GetLocalFileNameQuoted(quoted.Data(), in[0]);
+        for (const auto* buffer : {&folder, &name, &ext, &local, &quoted})
+            EXPECT_TRUE(buffer->GuardIntact() && buffer->Terminated());
+        const std::wstring shown = quoted.Text();
+        EXPECT_TRUE(shown.empty() || shown.front() != L'"' || shown.back() == L'"') << "half quoted";
+        if (HasFailure())
+            FAIL() << "in round " << round;
     }
 }

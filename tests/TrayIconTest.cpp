@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "product/ProductInfo.h"
+#include "tests/support/Row.h"
 #include "tests/support/MessageSequence.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/TrayArea.h"
@@ -146,7 +147,7 @@ TEST_F(TrayIconTest, CloseRequestNeedsTheProductNumber)
                 {0, 1, 0, 0, 0}, {0, 1, 0, 0x10000, 0},
                 {Product, 1, 1, Product, 42}};
     for (const auto& row : kept) {
-        SCOPED_TRACE(testing::Message() << "sub-code " << row.subCode << " param " << row.param);
+        test::Row trace(testing::Message() << "sub-code " << row.subCode << " param " << row.param);
         icon.product = row.product;
         icon.handledSubCode = row.handled;
         icon.handledResult = row.result;
@@ -311,7 +312,7 @@ TEST(TrayAutoLoad, RunValueIsTheQuotedProgramABlankAndTheArguments)
         {1, 0, L"/TB+", nullptr, library + L" /TB+", none},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << "on " << row.on << " all " << row.allUsers << " module " << row.module);
+        test::Row trace(testing::Message() << "on " << row.on << " all " << row.allUsers << " module " << row.module);
         EXPECT_EQ(TB_Icon::RegisterAutoLoad(row.on, row.allUsers, name.c_str(), row.args, row.module), 1);
         EXPECT_EQ(RunEntry(HKEY_CURRENT_USER, name), row.user);
         EXPECT_EQ(RunEntry(HKEY_LOCAL_MACHINE, name), row.machine);

@@ -16,6 +16,7 @@
 #include "app/MyTB_Icon.h"
 #include "app/SharedData.h"
 #include "product/ProductInfo.h"
+#include "tests/support/Row.h"
 #include "tests/support/BoxAnswerer.h"
 #include "tests/support/Pixels.h"
 #include "tests/support/StandinProcess.h"
@@ -254,7 +255,7 @@ TEST(TrayMenuTest, ExitAsksAboutTheLogOnEntries)
                  {true, false, "UN", true, false, false}, {true, false, "UY", true, true, false},
                  {true, true, "UYMN", true, true, false}, {true, true, "UNMY", true, false, true}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.user << c.machine << " " << c.questions);
+        test::Row trace(testing::Message() << c.user << c.machine << " " << c.questions);
         user.Delete();
         machine.Delete();
         ASSERT_TRUE(!c.user || user.Set(L"\"C:\\Glimpsebox\\Glimpsebox.exe\" /TB+"));

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/Row.h"
 #include "tests/support/MessageSequence.h"
 #include "tests/support/TestSupport.h"
 #include "ui/CSWnd.h"
@@ -190,7 +191,7 @@ TEST_F(WindowBase, SubclassRoutesThroughTheObjectOnceAndUnsubclassOrTheObjectsEn
 TEST_F(WindowBase, DestroyInsideAHandlerOrANestedHookTearsDownWhenTheOutermostCallReturns)
 {
     for (bool nested : {false, true}) {
-        SCOPED_TRACE(nested ? "nested hook dispatch" : "handler");
+        test::Row trace(nested ? "nested hook dispatch" : "handler");
         int deletions = 0;
         auto* wnd = new LoggedWnd("wnd", &deletions);
         wnd->SetAutoDelete(TRUE);

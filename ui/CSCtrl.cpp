@@ -5,7 +5,7 @@
 
 #include "sys/PathUtil.h"
 #include "ui/CSDlg.h"
-#include "ui/DlgSkinOps.h"
+#include "ui/CSDlgSkin.h"
 
 CSCtrl::CSCtrl() : dialog(nullptr), ctlId(0), valueName(nullptr), ctlFlags(0)
 {
@@ -53,8 +53,8 @@ LRESULT CSCtrl::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
         if (CSDlgSkin* skin = dialog ? dialog->GetSkin() : nullptr) {
-            dlgskin::FocusArea(skin, msg == WM_SETFOCUS ? ctlId : 0);
-            dlgskin::DrawArea(skin, ctlId);
+            skin->FocusArea(msg == WM_SETFOCUS ? ctlId : 0);
+            skin->DrawArea(ctlId);
         }
         break;
     case WM_DROPFILES:
@@ -74,7 +74,7 @@ int CSCtrl::OnCtlColor(UINT msg, HDC hdc, HBRUSH*)
     if (msg != WM_CTLCOLORBTN && msg != WM_CTLCOLORSTATIC)
         return 0;
     if (CSDlgSkin* skin = dialog ? dialog->GetBackgroundSkin() : nullptr)
-        dlgskin::DrawCtrlSkinBkg(skin, hdc, hwnd);
+        skin->DrawCtrlSkinBkg(hdc, hwnd);
     return 0;
 }
 

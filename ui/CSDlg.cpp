@@ -11,7 +11,7 @@
 #include "sys/WndUtil.h"
 #include "ui/CSCtrl.h"
 #include "ui/CSDC.h"
-#include "ui/DlgSkinOps.h"
+#include "ui/CSDlgSkin.h"
 #include "ui/FullWndDragger.h"
 
 extern "C" HINSTANCE hiDLL;
@@ -358,16 +358,19 @@ LRESULT CSDlg::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         int x = GET_X_LPARAM(lParam);
         int y = GET_Y_LPARAM(lParam);
         OnMouseMove(static_cast<UINT>(wParam), x, y);
-        dlgskin::OnMouseMove(skin, static_cast<UINT>(wParam), x, y);
+        if (skin)
+            skin->OnMouseMove(static_cast<UINT>(wParam), x, y);
         break;
     }
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:  // a quick second click on a hot area is a click too
     case WM_LBUTTONUP:
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
-        dlgskin::OnMouseClick(skin, msg, static_cast<UINT>(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        if (skin)
+            skin->OnMouseClick(msg, static_cast<UINT>(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
         break;
     default:
         break;
@@ -380,12 +383,13 @@ int CSDlg::OnCtlColor(UINT msg, HDC hdc, HWND ctl, HBRUSH* pBrush)
     CSCtrl* control = GetDlgCtrl(ctl);
     if (control && control->OnCtlColor(msg, hdc, pBrush))
         return 1;
-    return dlgskin::OnCtlColor(skin, msg, hdc, pBrush);
+    return skin ? skin->OnCtlColor(msg, hdc, pBrush) : 0;
 }
 
 void CSDlg::DrawSkin(HDC hdc)
 {
-    dlgskin::DrawSkin(skin, hdc, 0, 0, -1, -1);
+    if (skin)
+        skin->DrawSkin(hdc, 0, 0, -1, -1);
 }
 
 CSDlgSkin* CSDlg::GetBackgroundSkin()
@@ -414,7 +418,7 @@ void CSDlg::EnableFullDrag(BOOL on)
 
 int CSDlg::IsPtInSkinArea(int x, int y)
 {
-    return dlgskin::HasAreaAt(skin, x, y);
+    return skin && skin->IsSkinShown() && skin->FindArea(x, y);
 }
 
 // ---- Virtual defaults ----
@@ -590,7 +594,7 @@ void CSDlg::OnInitDone()
 {
     EnableFullDrag(TRUE);
     if (skin)
-        dlgskin::Init(skin, this);
+        skin->Init(this);
 }
 
 void CSDlg::OnInitRect(RECT&) {}

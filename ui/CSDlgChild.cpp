@@ -2,7 +2,7 @@
 #include "ui/CSDlgChild.h"
 
 #include "sys/WndUtil.h"
-#include "ui/DlgSkinOps.h"
+#include "ui/CSDlgSkin.h"
 
 CSDlgChild::CSDlgChild(CSDlgSkin* dlgSkin) : CSDlg(dlgSkin), parentDlg(nullptr), placeholderId(0)
 {
@@ -35,8 +35,9 @@ int CSDlgChild::Init(CSDlg* parent, UINT placeholder, UINT dlgId, HINSTANCE inst
 
 LRESULT CSDlgChild::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_ERASEBKGND && !ownBackground && parentDlg && parentDlg->GetSkin()) {
-        dlgskin::DrawCtrlSkinBkg(parentDlg->GetSkin(), reinterpret_cast<HDC>(wParam), hwnd);
+    CSDlgSkin* parentSkin = parentDlg ? parentDlg->GetSkin() : nullptr;
+    if (msg == WM_ERASEBKGND && !ownBackground && parentSkin && parentSkin->IsSkinShown()) {
+        parentSkin->DrawCtrlSkinBkg(reinterpret_cast<HDC>(wParam), hwnd);
         return 1;
     }
     return CSDlg::OnWndMessage(msg, wParam, lParam);

@@ -7,7 +7,7 @@
 #include "sys/TextTrunc.h"
 #include "sys/WndUtil.h"
 #include "ui/CSCtrl.h"
-#include "ui/DlgSkinOps.h"
+#include "ui/CSDlgSkin.h"
 
 extern "C" HINSTANCE hiDLL;
 
@@ -380,8 +380,8 @@ BOOL CSDlg::MoveCtrlEdge(int id, int refId, BOOL right)
 
 void CSDlg::EraseCtrlBkg(HDC hdc, HWND ctl)
 {
-    if (skin) {
-        dlgskin::DrawCtrlSkinBkg(skin, hdc, ctl);
+    if (skin && skin->IsSkinShown()) {
+        skin->DrawCtrlSkinBkg(hdc, ctl);
         return;
     }
     RECT rect;

@@ -8,6 +8,7 @@
 #include "product/ProductInfo.h"
 #include "sys/RegKey.h"
 #include "sys/ResStr.h"
+#include "sys/StrList.h"
 
 namespace {
 
@@ -45,19 +46,12 @@ const wchar_t* const CSHistCB::pszClearListCmd = L"<Clear list...>";
 
 CSHistList::CSHistList() : name(nullptr), maxCount(DefaultMaxCount)
 {
-    SetCallback(0, CSListCallBack);
+    SetCallback(0, StrList::CSListCallBack);
 }
 
 CSHistList::~CSHistList()
 {
     RemoveAll();
-}
-
-int CSHistList::CSListCallBack(unsigned long, unsigned int msg, void* element)
-{
-    if (msg == CSList::MsgRemove)
-        delete[] static_cast<wchar_t*>(element);
-    return 1;
 }
 
 const wchar_t* CSHistList::GetEntry(int index) const

@@ -36,8 +36,6 @@ public:
     // The entry at index (0 is the most recent), or null.
     const wchar_t* GetEntry(int index) const;
 
-    static int CSListCallBack(unsigned long data, unsigned int msg, void* element);
-
 private:
     void TrimTo(int count);
 

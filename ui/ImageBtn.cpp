@@ -5,7 +5,7 @@
 
 #include "ui/CSDC.h"
 #include "ui/CSDlg.h"
-#include "ui/DlgSkinOps.h"
+#include "ui/SkinMode.h"
 
 namespace {
 

@@ -19,13 +19,14 @@ void ChildProcess::PrepareLog(const std::wstring& exeName)
     DeleteFileW(logPath.c_str());
 }
 
-bool ChildProcess::StartIn(const std::wstring& folder, const std::wstring& exeName, const std::wstring& args)
+bool ChildProcess::StartIn(const std::wstring& folder, const std::wstring& exeName, const std::wstring& args,
+                           bool passLog)
 {
     Kill();
     Close();
     PrepareLog(exeName);
     std::wstring exe = folder + L"\\" + exeName;
-    std::wstring command = L"\"" + exe + L"\" " + LogArgument() + L" " + args;
+    std::wstring command = L"\"" + exe + L"\" " + (passLog ? LogArgument() + L" " : L"") + args;
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, Dir().c_str(),

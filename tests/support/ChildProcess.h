@@ -23,8 +23,10 @@ public:
 
     // Starts exeName ("TrayHelper.exe") with the arguments; false when it could not start.
     bool Start(const std::wstring& exeName, const std::wstring& args) { return StartIn(ExeDir(), exeName, args); }
-    // The same with the program taken from folder instead (a copy beside other files).
-    bool StartIn(const std::wstring& folder, const std::wstring& exeName, const std::wstring& args);
+    // The same with the program taken from folder instead (a copy beside other files). Without
+    // passLog the program gets the arguments alone (the log's folder is still its current one).
+    bool StartIn(const std::wstring& folder, const std::wstring& exeName, const std::wstring& args,
+                 bool passLog = true);
     // Only the log: for a program that something else will start with LogArgument().
     void PrepareLog(const std::wstring& exeName);
     std::wstring LogArgument() const { return L"--log \"" + logPath + L"\""; }

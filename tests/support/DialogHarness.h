@@ -27,7 +27,7 @@ public:
     enum : UINT { MsgScript = WM_APP + 70 };
     enum : UINT_PTR { WatchdogTimer = 0x5EED };
 
-    explicit ScriptedDlg(MessageLog* messageLog = nullptr) : log(messageLog) {}
+    explicit ScriptedDlg(MessageLog* messageLog = nullptr, CSDlgSkin* dlgSkin = nullptr) : CSDlg(dlgSkin), log(messageLog) {}
     ~ScriptedDlg() override { Destroy(); }
 
     // A template of the test program, run modally, or shown modeless (ended by the test: no watchdog) at (250, 250).

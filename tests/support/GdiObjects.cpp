@@ -1,6 +1,8 @@
 // GdiObjects: counting the entries in use of a process's GDI handle table.
 #include "tests/support/GdiObjects.h"
 
+#include <winternl.h>
+
 #include <vector>
 
 namespace test {
@@ -23,27 +25,15 @@ const size_t ChunkEntries = 0x1000;
 const USHORT StockObject = 0x80;
 const size_t PebGdiTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
 
-struct BasicInformation {
-    LONG exitStatus;
-    void* pebBaseAddress;
-    ULONG_PTR affinityMask;
-    LONG basePriority;
-    ULONG_PTR uniqueProcessId;
-    ULONG_PTR parentProcessId;
-};
-typedef LONG(WINAPI* QueryInformationProcessFn)(HANDLE, int, void*, ULONG, ULONG*);
-
 void* HandleTable(HANDLE process)
 {
-    auto query = reinterpret_cast<QueryInformationProcessFn>(
+    auto query = reinterpret_cast<decltype(&NtQueryInformationProcess)>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    BasicInformation info = {};
-    if (!query || query(process, 0 /* ProcessBasicInformation */, &info, sizeof(info), nullptr) != 0 ||
-        !info.pebBaseAddress)
-        return nullptr;
+    PROCESS_BASIC_INFORMATION info = {};
     void* table = nullptr;
     SIZE_T read = 0;
-    if (!ReadProcessMemory(process, static_cast<BYTE*>(info.pebBaseAddress) + PebGdiTableOffset, &table,
+    if (!query || query(process, ProcessBasicInformation, &info, sizeof(info), nullptr) != 0 || !info.PebBaseAddress ||
+        !ReadProcessMemory(process, reinterpret_cast<BYTE*>(info.PebBaseAddress) + PebGdiTableOffset, &table,
                            sizeof(table), &read) ||
         read != sizeof(table))
         return nullptr;

@@ -90,6 +90,13 @@ bool SavedValue::Exists() const
     return RegGetValueW(root, path, name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
+ProtocolToMarker::ProtocolToMarker(const wchar_t* protocol, const std::wstring& logPath)
+    : key(std::wstring(L"Software\\Classes\\") + protocol + L"\\shell\\open\\command"),
+      command(HKEY_LOCAL_MACHINE, key.c_str(), nullptr)
+{
+    command.Set(L"\"" + ExeDir() + L"\\Marker.exe\" \"" + logPath + L"\" \"%1\"");
+}
+
 std::wstring ExeDir()
 {
     wchar_t path[MAX_PATH];

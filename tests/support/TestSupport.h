@@ -64,6 +64,18 @@ private:
     std::vector<BYTE> data;
 };
 
+// While it lives, the shell opens addresses of the protocol ("http", "https") with Marker.exe,
+// which logs "opened <address>" to logPath. Wine's shell reads the command from the machine's
+// classes only.
+class ProtocolToMarker {
+public:
+    ProtocolToMarker(const wchar_t* protocol, const std::wstring& logPath);
+
+private:
+    std::wstring key;
+    SavedValue command;
+};
+
 // A top-level window of this process that records the messages it receives.
 class RecordingWindow {
 public:

@@ -67,10 +67,4 @@ HWND TrayIconWithTip(const std::wstring& tip)
     return nullptr;
 }
 
-HWND FirstTrayIcon()
-{
-    HWND tray = TrayWindow();
-    return tray ? GetWindow(tray, GW_CHILD) : nullptr;
-}
-
 } // namespace test

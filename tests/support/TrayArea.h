@@ -11,8 +11,6 @@ namespace test {
 // ("Wine System Tray", made by the X11 driver in the explorer process) near the top-left
 // corner, with a child window per icon. It appears with the first icon.
 HWND TrayWindow();
-// The tray's window of its first icon, when there is one.
-HWND FirstTrayIcon();
 // The tip the tray shows for the icon window: the text of the tooltip tool that the tray's
 // process registered for it, read across the process boundary. Empty when there is none.
 std::wstring TrayTipOf(HWND iconWindow);
