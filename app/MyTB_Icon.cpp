@@ -66,7 +66,8 @@ void MyTB_Icon::OnLeftClick()
     // Rather than an empty mirror: the user learns which edition this desktop needs.
     if (!mirror.IsOpen()) {
         if (int shellBits = DesktopMirror::OtherEditionShellBits()) {
-            Msg(GetHandle(), MB_ICONINFORMATION, OtherEditionId, shellBits, static_cast<int>(DesktopMirror::ModuleBits), shellBits);
+            const int ownBits = DesktopMirror::ModuleBits;
+            Msg(GetHandle(), MB_ICONINFORMATION, OtherEditionId, shellBits, ownBits, shellBits);
             return;
         }
     }

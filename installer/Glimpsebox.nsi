@@ -62,6 +62,7 @@ Var RadioMe
 Var RadioAll
 
 Page custom ModePage ModeLeave
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Glimpsebox.exe"
@@ -169,32 +170,51 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
-; The shell folders, the uninstall entry's root and the default folder of the chosen mode.
+; The shell folders (and the uninstall entry's root) of the chosen mode, and its default folder
+; unless one was chosen.
 Function SetMode
   ${If} $AllUsers == 1
     SetShellVarContext all
-    ${If} $ChosenDir == 0
-      ${If} ${RunningX64}
-        StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
-      ${Else}
-        StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
-      ${EndIf}
-    ${EndIf}
   ${Else}
     SetShellVarContext current
-    ${If} $ChosenDir == 0
-      StrCpy $INSTDIR "$LOCALAPPDATA\Programs\${PRODUCT}"
-    ${EndIf}
+  ${EndIf}
+  Call DefaultDir
+  ${If} $ChosenDir == 0
+    StrCpy $INSTDIR $0
   ${EndIf}
 FunctionEnd
 
-; An all-users install without the rights for it goes on in an elevated copy of the installer.
+Function DefaultDir
+  ${If} $AllUsers == 0
+    StrCpy $0 "$LOCALAPPDATA\Programs\${PRODUCT}"
+  ${ElseIf} ${RunningX64}
+    StrCpy $0 "$PROGRAMFILES64\${PRODUCT}"
+  ${Else}
+    StrCpy $0 "$PROGRAMFILES\${PRODUCT}"
+  ${EndIf}
+FunctionEnd
+
+; A folder typed by the user stays when the mode changes; the mode's default follows it.
+Function DirectoryLeave
+  Call DefaultDir
+  ${If} $INSTDIR != $0
+    StrCpy $ChosenDir 1
+  ${EndIf}
+FunctionEnd
+
+; An all-users install without the rights for it goes on in an elevated copy of the installer;
+; when elevation is refused the choice page stays (a silent install ends).
 Function CheckElevation
   Call IsAdmin
   ${If} $0 == 0
     Push "/ALLUSERS /D=$INSTDIR"
+    ClearErrors
     Call Elevate
-    Quit
+    ${IfNot} ${Errors}
+      Quit
+    ${EndIf}
+    MessageBox MB_ICONEXCLAMATION|MB_OK "Installing Glimpsebox for all users needs administrator rights." /SD IDOK
+    Abort
   ${EndIf}
 FunctionEnd
 
