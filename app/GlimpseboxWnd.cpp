@@ -126,6 +126,8 @@ bool GlimpseboxWnd::Open()
     if (!CreateEx(exStyle, ClassName, L"Glimpsebox", style, wndOpts.posX, wndOpts.posY, outerW, outerH, nullptr)) {
         g_sdata.hwndMirror = nullptr;
         hoverItem = nullptr;
+        // No WM_NCDESTROY comes to clear it: left set, every later click would be ignored.
+        isOpen = 0;
         return false;
     }
     g_sdata.hwndMirror = GetHandle();
@@ -404,7 +406,7 @@ void GlimpseboxWnd::OnSysCommand(WPARAM command)
 LRESULT GlimpseboxWnd::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == ProductInfo::GetMyMessage()) {
-        if (wParam == MyMsgClose && static_cast<WORD>(lParam) == GetProductInfo()->GetID())
+        if (wParam == MyMsgClose && lParam == static_cast<LPARAM>(GetProductInfo()->GetID() & 0xFFFF))
             PostMessageW(GetHandle(), WM_CLOSE, 0, 0);
         return CSWnd::OnWndMessage(msg, wParam, lParam);
     }

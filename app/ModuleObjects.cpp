@@ -20,11 +20,6 @@ HANDLE GetSubclassEvent()
     return objects.event;
 }
 
-bool SubclassEventExisted()
-{
-    return objects.event.IsAreadyExists();
-}
-
 HighlightLock::HighlightLock()
 {
     objects.highlight.Enter();

@@ -8,8 +8,6 @@
 // The auto-reset event "GlimpseboxSubclassEvent": one answer of the shell is ready.
 // Every process that loads the module opens the same event by name.
 GLMBX_API HANDLE GetSubclassEvent();
-// Whether the event already existed when this process loaded the module.
-GLMBX_API bool SubclassEventExisted();
 
 // Serialises the mirror window's highlight drawing within the process.
 class HighlightLock {

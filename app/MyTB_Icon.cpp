@@ -25,7 +25,7 @@ const int OtherEditionId = -IDS_OTHER_EDITION_NEEDED;
 
 } // namespace
 
-MyTB_Icon::MyTB_Icon() : lowColor(0), tip(TipStringId)
+MyTB_Icon::MyTB_Icon() : lowColor(0), tip(TipStringId), runningRequest(0)
 {
     normalIcon.Load(NormalIconId, TRUE, TRUE);
     lowColorIcon.Load(LowColorIconId, TRUE, TRUE);
@@ -158,13 +158,14 @@ int MyTB_Icon::OnMyCompanyMessage(WPARAM wParam, LPARAM lParam, LRESULT*)
     // These open modal windows (the shell's own error box, when the launcher cannot start):
     // a click meanwhile must bring them forward, not run a menu inside their loops.
     case MyMsgAbout:
-        Guarded([this] { DoAbout(GetHandle()); });
+        Guarded(wParam, lParam, [this] { DoAbout(GetHandle()); });
         break;
     case MyMsgWindowSize:
-        Guarded([&] { Msg(GetHandle(), MB_ICONINFORMATION, WindowSizeId, LOWORD(lParam), HIWORD(lParam)); });
+        Guarded(wParam, lParam,
+                [&] { Msg(GetHandle(), MB_ICONINFORMATION, WindowSizeId, LOWORD(lParam), HIWORD(lParam)); });
         break;
     case MyMsgConfigure:
-        Guarded([this] { Configure(); });
+        Guarded(wParam, lParam, [this] { Configure(); });
         break;
     default:
         break;

@@ -8,6 +8,7 @@
 #include "app/GlimpseboxWnd.h"
 #include "app/MirrorOwner.h"
 #include "app/MyOpts.h"
+#include "product/ProductInfo.h"
 #include "sys/Api.h"
 #include "sys/ResStr.h"
 #include "sys/iPicture.h"
@@ -46,15 +47,22 @@ public:
     int IsLowColor() const { return lowColor; }
 
 private:
-    // Runs work that opens a modal window under the click guard; a click meanwhile brings the
-    // window forward, and while a click handler runs, its pop-up comes forward instead.
+    // Runs the work of a request (a sub-code) that opens a modal window under the click guard;
+    // a click meanwhile brings the window forward. While another pop-up holds the guard, its
+    // window comes forward and the request runs once the guard is released; the same request
+    // again is already on the screen.
     template <class Work>
-    void Guarded(Work work)
+    void Guarded(WPARAM request, LPARAM arg, Work work)
     {
-        if (EnterClickGuard()) {
-            work();
-            LeaveClickGuard();
+        if (!EnterClickGuard()) {
+            if (request != runningRequest)
+                PostWhenGuardReleased(ProductInfo::GetMyMessage(), request, arg);
+            return;
         }
+        runningRequest = request;
+        work();
+        runningRequest = 0;
+        LeaveClickGuard();
     }
     void ReloadOptions();
     void Configure();
@@ -67,4 +75,5 @@ private:
     iPicture picture;
     ResStr tip;
     BkgBitmapCache background;
+    WPARAM runningRequest;  // the sub-code whose window holds the click guard; 0 when none
 };

@@ -6,8 +6,10 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <new>
+#include <string>
 
 #include "product/ProductInfo.h"
 #include "res/IconIds.h"
@@ -23,11 +25,11 @@ const int VisitWebSiteId = -20007;
 const int NoHtmlApplicationId = -22022;
 
 // The small buttons in the order of the handler's fields: icons (of this library) and controls.
+// The second and third have no control in the About box: they bind to nothing.
 const UINT ButtonIcons[DlgAboutHandler::ButtonCount] = {
     static_cast<UINT>(-IDI_ABOUT_WEB), static_cast<UINT>(-IDI_ABOUT_MAIL), static_cast<UINT>(-IDI_ABOUT_INFO),
     static_cast<UINT>(-IDI_ABOUT_SUPPORT)};
-const UINT ButtonCtls[DlgAboutHandler::ButtonCount] = {DlgAbout::WebSiteCtl, DlgAbout::MailCtl, DlgAbout::InfoCtl,
-                                                       DlgAbout::SupportCtl};
+const UINT ButtonCtls[DlgAboutHandler::ButtonCount] = {DlgAbout::WebSiteCtl, 0, 0, DlgAbout::SupportCtl};
 const DWORD ButtonStyle = IconBtn::StyleLink | IconBtn::StyleCenterH | IconBtn::StyleCenterV;
 
 // The notice is kept negated, so that it is not found as text inside the module.
@@ -40,6 +42,24 @@ wchar_t copyrightNotice[] = {
     static_cast<wchar_t>(-L'r'), static_cast<wchar_t>(-L'v'), static_cast<wchar_t>(-L'a'), static_cast<wchar_t>(-L'n'),
     static_cast<wchar_t>(-L't'), static_cast<wchar_t>(-L'r'), static_cast<wchar_t>(-L'i'), static_cast<wchar_t>(-L'x'),
     static_cast<wchar_t>(-L'.'), 0};
+
+// The extension of the address's last name (after the host, before a query or an anchor); a web
+// address without one is a page: ".htm".
+std::wstring FileTypeOf(const wchar_t* url)
+{
+    std::wstring path = url;
+    path.erase(std::min(path.find_first_of(L"?#"), path.size()));
+    size_t start = path.find(L"://");
+    start = start == std::wstring::npos ? 0 : path.find(L'/', start + 3);
+    size_t name = path.find_last_of(L"/\\:");
+    if (start != std::wstring::npos) {
+        name = name == std::wstring::npos || name < start ? start : name + 1;
+        size_t dot = path.find_last_of(L'.');
+        if (dot != std::wstring::npos && dot >= name && dot + 1 < path.size())
+            return path.substr(dot);
+    }
+    return L".htm";
+}
 
 void Negate(wchar_t* text)
 {
@@ -72,8 +92,10 @@ DlgAboutHandler::~DlgAboutHandler()
 
 void DlgAboutHandler::Init(CSDlg* dlg)
 {
-    for (int i = 0; i < ButtonCount; ++i)
-        buttons[i].Init(dlg, ButtonCtls[i]);
+    for (int i = 0; i < ButtonCount; ++i) {
+        if (ButtonCtls[i])
+            buttons[i].Init(dlg, ButtonCtls[i]);
+    }
 
     HWND hwnd = dlg->GetHandle();
     // A child dialog sits inside another one, whose title stays.
@@ -166,20 +188,22 @@ void ShowCopyright(HWND owner)
 
 bool OpenHTML(HWND owner, const wchar_t* url, int confirm, unsigned int messageId)
 {
-    if (!url || !*url)
-        return false;
     if (confirm && Msg(owner, MB_OKCANCEL | MB_ICONINFORMATION, messageId ? -static_cast<int>(messageId) : VisitWebSiteId) != IDOK)
         return false;
-    if (RunFileEx(url, nullptr, nullptr, SEE_MASK_FLAG_NO_UI, nullptr))
-        return true;
-    // No handler for the address itself: the program that opens HTML files, given the address.
-    wchar_t application[MAX_PATH] = {};
-    DWORD chars = MAX_PATH;
-    if (SUCCEEDED(AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_EXECUTABLE, L".htm", nullptr, application, &chars)) &&
-        application[0]) {
-        INT_PTR result = reinterpret_cast<INT_PTR>(ShellExecuteW(owner, nullptr, application, url, nullptr, 0));
-        if (result > 32)
+    // Nothing to open is not handed to the shell, which could open a folder window for it.
+    if (url && *url) {
+        if (RunFileEx(url, nullptr, nullptr, SEE_MASK_FLAG_NO_UI, nullptr))
             return true;
+        // No handler for the address itself: the program of its file type, given the address.
+        wchar_t application[MAX_PATH] = {};
+        DWORD chars = MAX_PATH;
+        if (SUCCEEDED(AssocQueryStringW(ASSOCF_NONE, ASSOCSTR_EXECUTABLE, FileTypeOf(url).c_str(), nullptr, application,
+                                        &chars)) &&
+            application[0]) {
+            INT_PTR result = reinterpret_cast<INT_PTR>(ShellExecuteW(owner, nullptr, application, url, nullptr, 0));
+            if (result > 32)
+                return true;
+        }
     }
     Msg(owner, MB_ICONSTOP, NoHtmlApplicationId);
     return false;

@@ -30,7 +30,8 @@ public:
 protected:
     void Init(CSDlg* dlg);
 
-    // "Web site", a second and a third small button, "Support".
+    // "Web site", two buttons the About box has no control for (kept with their icons, so that
+    // the record keeps its layout), "Support".
     IconBtn buttons[ButtonCount];
     ImageBtn* productIcon;  // owned; made when the dialog has the product icon's control
     ProductInfo* product;
@@ -39,7 +40,7 @@ protected:
 class GLMBX_API DlgAbout : public CSDlg {
 public:
     enum { TemplateId = 20100, IconCtl = 20103, NameCtl = 20101, VersionCtl = 20102, CopyrightCtl = 1000,
-           WebSiteCtl = 20109, MailCtl = 20107, InfoCtl = 20106, SupportCtl = 20108 };
+           WebSiteCtl = 20109, SupportCtl = 20108 };
     enum { ProductIconSize = 48 };
     DlgAbout();
     ~DlgAbout() override;

@@ -30,7 +30,7 @@ const wchar_t* MyProductInfo::GetVersionStrRev() { return L"Version " GLMBX_WIDE
 // The product counts its versions by revision: both numbers are the same.
 unsigned MyProductInfo::GetVersionNum() { return Revision; }
 const wchar_t* MyProductInfo::GetRevisionStr() { return GLMBX_WIDE(GLMBX_REVISION_TEXT); }
-unsigned MyProductInfo::GetRevisionNum() { return Revision; }
+unsigned MyProductInfo::GetRevisionNum() { return GetVersionNum(); }
 const wchar_t* MyProductInfo::GetEditionShort() { return L"XP"; }
 const wchar_t* MyProductInfo::GetEdition() { return L"XP Edition"; }
 const wchar_t* MyProductInfo::GetForOS() { return L"for Windows\u00AE XP, 2000-2005."; }

@@ -44,8 +44,6 @@ wchar_t FoldCase(wchar_t c)
     return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
 }
 
-// Sets the wait cursor and puts back the previous one.
-
 } // namespace
 
 std::atomic<AppInstance*> ProductInfo::pCurrentApp{nullptr};

@@ -16,11 +16,9 @@ CSThread::~CSThread()
     if (thread) {
         if (!IsCanceled())
             SetCancel();
-        if (!WaitForWorker(done, 6000) && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) {
-            // The worker ignored cancel for the whole give-up time. Left running it would go
-            // on into this object's freed memory; ending it is the lesser harm.
-            TerminateThread(thread, ERROR_TIMEOUT);
-            WaitForSingleObject(thread, 5000);
+        // No giving up here: left running, the worker would go on into the freed object, and
+        // killed, it could leave a lock it held (the heap's) taken for the rest of the process.
+        while (!WaitForWorker(done, 6000) && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT) {
         }
     }
     CloseThreadHandle();

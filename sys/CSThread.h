@@ -16,13 +16,13 @@ class GLMBX_API CSThread {
 public:
     typedef unsigned(__stdcall* ThreadProc)(void* param);
 
-    // How long Create, Destroy and the destructor wait in all for a worker that does not
-    // answer before giving up (see there).
+    // How long Create and Destroy wait in all for a worker that does not answer before giving
+    // up (see there): the caller can go on, and wait again later.
     enum { DefaultGiveUpMs = 30000 };
 
     CSThread();
-    // Cancels and waits as Destroy does. A worker still running after the give-up time is
-    // terminated: left alone it would run on into the freed object.
+    // Cancels and waits as Destroy does, but until the worker has finished, however long that
+    // takes (the caller's messages run meanwhile): a worker never outlives its object.
     virtual ~CSThread();
     CSThread(const CSThread&) = delete;
     CSThread& operator=(const CSThread&) = delete;

@@ -185,11 +185,12 @@ bool GetSetPendingUinstall(const wchar_t* folder, int set)
     return CSFile::CanFind(marker.c_str());
 }
 
-bool ForEachFileObject(unsigned flags, const wchar_t* folder, const wchar_t* mask, FileObjCallback callback,
-                       void* data)
+namespace {
+
+// One folder of the walk; stopped is set when a callback ended it, which ends every walk above.
+bool WalkFolder(unsigned flags, const wchar_t* folder, const wchar_t* mask, FileObjCallback callback, void* data,
+                bool& stopped)
 {
-    if (!folder)
-        return true;
     std::wstring pattern = Join(folder, mask && *mask ? mask : L"*.*");
     WIN32_FIND_DATAW entry;
     HANDLE find = FindFirstFileW(pattern.c_str(), &entry);
@@ -203,19 +204,32 @@ bool ForEachFileObject(unsigned flags, const wchar_t* folder, const wchar_t* mas
             continue;
         bool callsFolder = !(isFolder && (flags & FileObjNoFolders));
         if ((flags & FileObjCallFirst) && callsFolder && callback && !callback(folder, &entry, data))
-            break;
-        if ((flags & FileObjRecurse) && isFolder && !dots &&
-            !ForEachFileObject(flags, Join(folder, entry.cFileName).c_str(), mask, callback, data))
+            stopped = true;
+        else if ((flags & FileObjRecurse) && isFolder && !dots &&
+                 !WalkFolder(flags, Join(folder, entry.cFileName).c_str(), mask, callback, data, stopped))
             ok = false;
+        if (stopped)
+            break;
         if (callsFolder) {
-            if ((flags & FileObjCall) && callback && !callback(folder, &entry, data))
+            if ((flags & FileObjCall) && callback && !callback(folder, &entry, data)) {
+                stopped = true;
                 break;
+            }
             if ((flags & FileObjDelete) && !isFolder && !DeleteFileW(Join(folder, entry.cFileName).c_str()))
                 ok = false;
         }
     } while (FindNextFileW(find, &entry));
     FindClose(find);
     return ok;
+}
+
+} // namespace
+
+bool ForEachFileObject(unsigned flags, const wchar_t* folder, const wchar_t* mask, FileObjCallback callback,
+                       void* data)
+{
+    bool stopped = false;
+    return !folder || WalkFolder(flags, folder, mask, callback, data, stopped);
 }
 
 bool GetFileSysName(const wchar_t* path, wchar_t* buf, unsigned bufChars)

@@ -82,8 +82,6 @@ size_t ShareRootLength(const wchar_t* p)
     return static_cast<size_t>(q - p);
 }
 
-// The wait cursor for the life of the object.
-
 } // namespace
 
 const wchar_t* GetInvalidFileNameChars()

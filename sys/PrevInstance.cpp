@@ -8,8 +8,8 @@
 namespace {
 
 // The identity and activation queries are answered by the other instance's window
-// procedure. A busy but healthy program answers well within this; a hung one would
-// otherwise hang every later start of the program.
+// procedure. A busy but healthy program answers well within this; without a bound, a hung
+// one would hang every later start of the program instead of letting it go on.
 const UINT QueryTimeoutMs = 5000;
 const UINT CloseTimeoutMs = 1000;
 // A window that never validates its paint makes the queue endless: one call takes at most
@@ -100,8 +100,6 @@ int ClosePrevWnd(const wchar_t* className, const wchar_t* title, WORD id)
 
 int ActivatePrevDlg(WORD id)
 {
-    if (id == 0)
-        return 0;
     return ActivatePrevWnd(MAKEINTATOM(32770), nullptr, id);
 }
 

@@ -14,11 +14,12 @@
 // one is the instance; otherwise the first that claims the identity (sub-code 121). The
 // instance is asked to come forward (sub-code 3); when it does not answer, it is restored
 // and its last active pop-up is brought to the foreground here. 1 when one was found.
+// Without class, title and identity nothing is found (not just any window).
 GLMBX_API int ActivatePrevWnd(const wchar_t* className, const wchar_t* title, WORD id);
 // The same search; the instance is sent WM_CLOSE (waiting at most 1000 ms for a hung one).
 GLMBX_API int ClosePrevWnd(const wchar_t* className, const wchar_t* title, WORD id);
-// ActivatePrevWnd over the system's dialog class. A dialog needs an identity to be found:
-// id 0 finds nothing.
+// ActivatePrevWnd over the system's dialog class: with id 0 the first dialog of the desktop,
+// whoever's it is.
 GLMBX_API int ActivatePrevDlg(WORD id);
 
 // The answering side, for every message of a window: on sub-code 3 with lParam equal to id

@@ -8,6 +8,7 @@
 
 #include "sys/PrevInstance.h"
 #include "sys/ResStr.h"
+#include "sys/TextTrunc.h"
 
 extern "C" HINSTANCE hiDLL;
 
@@ -345,13 +346,11 @@ void Progress::SetTitle(const wchar_t* text)
 
 void Progress::SetTitleFmt(const wchar_t* fmt, ...)
 {
-    wchar_t text[CSProgressCtrl::TextChars] = L"";
+    wchar_t text[CSProgressCtrl::TextChars];
     va_list args;
     va_start(args, fmt);
-    if (fmt)
-        _vsnwprintf(text, CSProgressCtrl::TextChars - 1, fmt, args);
+    textbuf::FormatV(text, CSProgressCtrl::TextChars, fmt, args);
     va_end(args);
-    text[CSProgressCtrl::TextChars - 1] = 0;
     SetTitle(text);
 }
 
@@ -372,13 +371,11 @@ void Progress::SetText(int line, const wchar_t* text)
 
 void Progress::SetTextFmt(int line, const wchar_t* fmt, ...)
 {
-    wchar_t text[CSProgressCtrl::TextChars] = L"";
+    wchar_t text[CSProgressCtrl::TextChars];
     va_list args;
     va_start(args, fmt);
-    if (fmt)
-        _vsnwprintf(text, CSProgressCtrl::TextChars - 1, fmt, args);
+    textbuf::FormatV(text, CSProgressCtrl::TextChars, fmt, args);
     va_end(args);
-    text[CSProgressCtrl::TextChars - 1] = 0;
     SetText(line, text);
 }
 

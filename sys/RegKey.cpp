@@ -73,11 +73,6 @@ bool IsPredefined(HKEY key)
     return value >= 0x80000000u && value <= 0x8000000Fu;
 }
 
-bool IsStringType(DWORD type)
-{
-    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
-}
-
 // A heap buffer of wide characters, freed on every path out.
 class WideBuffer {
 public:
@@ -267,12 +262,12 @@ BOOL RegKey::Flush()
 
 unsigned long RegKey::GetDword(const wchar_t* name, unsigned long def)
 {
-    DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (!Real() || RegQueryValueExW(Real(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
+    if (!Real() || RegQueryValueExW(Real(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS)
         return def;
-    if (size != sizeof(value) || IsStringType(type))
+    // Four bytes of any type are the number; any other size gives the default.
+    if (size != sizeof(value))
         return def;
     return value;
 }
@@ -288,7 +283,8 @@ BOOL RegKey::PutDword(const wchar_t* name, unsigned long v)
         Log(L"%s=dword:%08X\r\n", name ? name : L"@", static_cast<unsigned>(v));
         return TRUE;
     }
-    if (GetDword(name, v + 1) == v)
+    // A value of another type is written again, so that a put always leaves its own type.
+    if (GetValueType(name) == REG_DWORD && GetDword(name, v + 1) == v)
         return TRUE;
     DWORD value = v;
     return Real() && RegSetValueExW(Real(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
@@ -304,11 +300,9 @@ BOOL RegKey::ReadString(const wchar_t* name, wchar_t* buf, int bufChars)
 {
     if (!Real() || !buf || bufChars < 1)
         return FALSE;
-    DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExW(Real(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-        return FALSE;
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
+    // Any type is read as text: what it holds up to its first zero.
+    if (RegQueryValueExW(Real(), name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
         return FALSE;
     // Some writers store extra zeros after the text; beyond that, the text cannot fit.
     if (size / sizeof(wchar_t) > static_cast<DWORD>(bufChars) + 16)
@@ -318,8 +312,7 @@ BOOL RegKey::ReadString(const wchar_t* name, wchar_t* buf, int bufChars)
     if (!data.Get())
         return FALSE;
     DWORD got = static_cast<DWORD>(chars * sizeof(wchar_t));
-    if (RegQueryValueExW(Real(), name, nullptr, &type, reinterpret_cast<BYTE*>(data.Get()), &got) != ERROR_SUCCESS ||
-        (type != REG_SZ && type != REG_EXPAND_SZ))
+    if (RegQueryValueExW(Real(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.Get()), &got) != ERROR_SUCCESS)
         return FALSE;
     size_t gotChars = got / sizeof(wchar_t);
     if (gotChars >= chars)
@@ -363,7 +356,8 @@ BOOL RegKey::PutStr(const wchar_t* name, const wchar_t* s)
         return FALSE;
     // Room for one more character than s, so a longer stored text cannot read as equal.
     WideBuffer stored(length + 2);
-    if (stored.Get()) {
+    // Only a string compares: a value of another type is written again as one.
+    if (stored.Get() && GetValueType(name) == REG_SZ) {
         GetStr(name, stored.Get(), static_cast<int>(length + 2), *s ? L"" : L"1");
         if (wcscmp(stored.Get(), s) == 0)
             return TRUE;
@@ -599,6 +593,7 @@ BOOL RegKey::IsKeyEmpty()
 
 BOOL RegKey::DelSubKey(const wchar_t* sub)
 {
+    // No name would open this key itself: a caller's empty name must not wipe its whole tree.
     if (!sub || !*sub)
         return FALSE;
     HKEY base = Real();

@@ -76,17 +76,17 @@ public:
     operator HKEY() const { return hKey; }
 
     // Values; a null name is the key's default value.
-    // Four bytes of the value (a string value of four bytes does not count); def when unreadable.
+    // The value's four bytes, whatever its type; def when it is missing or of another size.
     unsigned long GetDword(const wchar_t* name, unsigned long def);
     int GetInt(const wchar_t* name, int def);
-    // Writes a REG_DWORD unless the value already holds v; true when it holds v afterwards.
+    // Writes a REG_DWORD unless a REG_DWORD value already holds v; true when it holds v afterwards.
     BOOL PutDword(const wchar_t* name, unsigned long v);
     BOOL PutInt(const wchar_t* name, int v);
-    // A string value (REG_SZ or REG_EXPAND_SZ, unexpanded) into buf of bufChars characters;
-    // when it is missing or does not fit whole, def cut to fit (or empty for a null def). def
-    // may be buf itself. Returns the length of what buf then holds.
+    // The value as text up to its first zero, whatever its type (REG_EXPAND_SZ unexpanded), into
+    // buf of bufChars characters; when it is missing or does not fit whole, def cut to fit (or
+    // empty for a null def). def may be buf itself. Returns the length of what buf then holds.
     int GetStr(const wchar_t* name, wchar_t* buf, int bufChars, const wchar_t* def = nullptr);
-    // Writes a REG_SZ with its terminator unless the value already holds s (case-sensitive).
+    // Writes a REG_SZ with its terminator unless a REG_SZ value already holds s (case-sensitive).
     BOOL PutStr(const wchar_t* name, const wchar_t* s);
     // Size in bytes; 0 when the value cannot be read.
     unsigned int GetBinSize(const wchar_t* name);

@@ -157,6 +157,9 @@ BOOL RunProcess(const wchar_t* app, const wchar_t* cmdLine, PROCESS_INFORMATION*
     if (!CreateProcessW(OrNull(app), line[0] ? line : nullptr, nullptr, nullptr, FALSE, 0, nullptr, OrNull(dir),
                         &startup, &started))
         return FALSE;
+    // Wine starts a Unix program without handles and leaves a stale value in hThread.
+    if (!started.dwProcessId)
+        started.hProcess = started.hThread = nullptr;
     if (info) {
         *info = started;
     } else {

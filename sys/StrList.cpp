@@ -7,22 +7,13 @@
 #include "product/ProductInfo.h"
 #include "sys/CSBuf.h"
 #include "sys/RegKey.h"
+#include "sys/StrUtil.h"
 
 namespace {
 
-wchar_t* CopyOf(const wchar_t* s, size_t length)
-{
-    wchar_t* copy = new (std::nothrow) wchar_t[length + 1];
-    if (copy) {
-        wmemcpy(copy, s, length);
-        copy[length] = 0;
-    }
-    return copy;
-}
-
 wchar_t* CopyOf(const wchar_t* s)
 {
-    return s ? CopyOf(s, wcslen(s)) : nullptr;
+    return s ? StrNewCopy(s, wcslen(s)) : nullptr;
 }
 
 } // namespace

@@ -281,6 +281,16 @@ BOOL StrRealloc(wchar_t*& p, const wchar_t* src)
     return TRUE;
 }
 
+wchar_t* StrNewCopy(const wchar_t* s, size_t length)
+{
+    wchar_t* copy = new (std::nothrow) wchar_t[length + 1];
+    if (copy) {
+        wmemcpy(copy, s, length);
+        copy[length] = 0;
+    }
+    return copy;
+}
+
 wchar_t* TrimStr(wchar_t* s)
 {
     if (!s)

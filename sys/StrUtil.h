@@ -53,6 +53,8 @@ GLMBX_API void CharAdd(wchar_t*& dst, wchar_t ch, int& count);
 GLMBX_API BOOL StrAllocCopy(wchar_t*& p, int& len, const wchar_t* src, int wipe);
 // Frees the old copy; stores a copy of src, or null for a null or empty src.
 GLMBX_API BOOL StrRealloc(wchar_t*& p, const wchar_t* src);
+// A terminated copy of the first length characters of s; null when memory ran out.
+GLMBX_API wchar_t* StrNewCopy(const wchar_t* s, size_t length);
 
 // Removes leading and trailing spaces, tabs, carriage returns and line feeds in place.
 GLMBX_API wchar_t* TrimStr(wchar_t* s);

@@ -129,3 +129,17 @@ TEST(AboutBox, WebPagesOpenOnlyAfterTheUserSaidOk)
     ASSERT_TRUE(test::PumpUntil([&] { return test::LogLinesWith(log, "opened ").size() == 2; }, 15000));
     EXPECT_EQ(test::LogLinesWith(log, "opened "), (std::vector<std::string>{opened, opened}));
 }
+
+TEST(AboutBox, AnAddressNoProgramTakesOpensWithTheProgramOfItsFileTypeAndNothingToOpenIsTold)
+{
+    const std::wstring viewer = test::ExeDir() + L"\\LaunchRecorder.exe", log = viewer + L".log";
+    test::SavedValue type(HKEY_LOCAL_MACHINE, L"Software\\Classes\\.glmbxpage", nullptr);
+    test::SavedValue command(HKEY_LOCAL_MACHINE, L"Software\\Classes\\GlmbxPage\\shell\\open\\command", nullptr);
+    ASSERT_TRUE(type.Set(L"GlmbxPage") && command.Set(L"\"" + viewer + L"\" \"%1\""));
+    size_t from = test::LogLinesWith(log, "").size();
+    test::BoxAnswerer ok(IDOK);
+    EXPECT_TRUE(OpenHTML(nullptr, L"glmbxnone:report.glmbxpage", 0, 0));  // a scheme nobody takes
+    EXPECT_TRUE(test::WaitForLogLine(log, "started ", nullptr, from, 15000));
+    EXPECT_FALSE(OpenHTML(nullptr, L"", 0, 0));
+    EXPECT_TRUE(ok.count == 1 && ok.text == test::LibraryString(22022));
+}

@@ -175,6 +175,8 @@ TEST(DialogRun, OwnLoopEndsWithTheCloseCodeAQuitOrTheWindowsEnd)
     EXPECT_EQ(dlg.ModelessWithLoop(TRUE, IDD_BASIC, test::ExeModule(), parent.Handle()), 42);
     EXPECT_TRUE(parentDisabled && IsWindowEnabled(parent.Handle()) && !dlg.IsReady());
     EXPECT_EQ(GetForegroundWindow(), parent.Handle());
+    MSG msg;  // the loop's wake-up went with it
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_USER + 10, WM_USER + 10, PM_REMOVE));
 
     // A quit ends the loop without being passed on; nothing runs the dialog any more, so it is gone.
     HWND window = nullptr;
@@ -183,7 +185,6 @@ TEST(DialogRun, OwnLoopEndsWithTheCloseCodeAQuitOrTheWindowsEnd)
         PostQuitMessage(7);
     };
     EXPECT_EQ(dlg.ModelessWithLoop(TRUE, IDD_BASIC, test::ExeModule(), parent.Handle()), -1);
-    MSG msg;
     EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_TRUE(IsWindowEnabled(parent.Handle()) && !IsWindow(window));
     dlg.script = [](ScriptedDlg& d) { DestroyWindow(d); };  // behind the loop's back

@@ -178,6 +178,8 @@ TEST_F(FileTest, FolderWalksAndDeletion)
     EXPECT_EQ(walk(FileObjCall | FileObjRecurse | FileObjNoFolders, nullptr), (Names{L"a.txt", L"b.txt", L"c.log"}));
     EXPECT_EQ(walk(FileObjCallFirst | FileObjCall, L"*.txt"), (Names{L"a.txt", L"a.txt"}));
     EXPECT_EQ(walk(FileObjCall | FileObjRecurse | FileObjNoFolders, nullptr, 1).size(), 1u);  // 0 ends the walk
+    Put(L"z.txt", "z");  // and ends the walks around it (in name order the second call is in "sub")
+    EXPECT_EQ(walk(FileObjCall | FileObjRecurse | FileObjNoFolders | FileObjDelete, nullptr, 2).size(), 2u);
     EXPECT_TRUE(ForEachFileObject(FileObjCall, Path(L"missing").c_str(), nullptr, nullptr, nullptr));
     // Deleting every file of the tree leaves only the folders.
     EXPECT_TRUE(ForEachFileObject(FileObjDelete | FileObjRecurse, dir.c_str(), nullptr, nullptr, nullptr));

@@ -432,6 +432,7 @@ TEST_F(MirrorTest, RequestsForOtherWindowsOrProductsAreIgnored)
     ASSERT_TRUE(ProductInfo::PostMyMessage(shell.ListView(), MyMsgReadItem, 0));
     ASSERT_TRUE(test::PumpUntil([] { return WaitForSingleObject(GetSubclassEvent(), 0) == WAIT_OBJECT_0; }, 10000));
     ProductInfo::SendMyMessage(window.GetHandle(), MyMsgClose, 1234);
+    ProductInfo::SendMyMessage(window.GetHandle(), MyMsgClose, 0x10000 | GetProductInfo()->GetID());  // all of it counts
     test::PumpPending();
     EXPECT_TRUE(shell.LinesWith("select ", mark).empty());
     EXPECT_TRUE(shell.LinesWith("contextmenu ", mark).empty());
@@ -497,6 +498,8 @@ TEST_F(MirrorWindowTest, StylesAndSizeFollowTheOptions)
         EXPECT_FALSE(window.IsOpen());
         EXPECT_EQ(GetSharedData()->hwndMirror, nullptr);
     }
+    UnregisterClassW(GlimpseboxWnd::ClassName, test::Library());  // a window that cannot be made leaves it closed
+    EXPECT_FALSE(window.Open() || window.IsOpen());
 }
 
 TEST_F(MirrorWindowTest, FirstPlaceIsTheCornerNearestThePointerAndEveryPlaceLiesOnTheScreen)

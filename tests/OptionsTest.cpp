@@ -69,12 +69,11 @@ TEST_F(OptionsTest, FirstUseGivesTheDefaultsWithOrWithoutTheSamplePicture)
     EXPECT_STREQ(opts.imagePath, L"");
     EXPECT_EQ(opts.GetAll(), 0u);
 
-    // With the key present and the sample picture there, it is offered (not switched on).
-    RegKey(Root, 1).PutDword(L"BkgType", 0);
+    // With the sample picture there, the very first run (no key at all) offers it, not switched on.
     std::wstring sample = SamplePicturePath();
     SHCreateDirectoryExW(nullptr, sample.substr(0, sample.find_last_of(L'\\')).c_str(), nullptr);
     ASSERT_TRUE(test::WriteUtf8File(sample, "not really a jpeg"));
-    EXPECT_EQ(opts.Load(), 1);
+    EXPECT_EQ(opts.Load(), 0);
     EXPECT_EQ(_wcsicmp(opts.imagePath, sample.c_str()), 0);
     EXPECT_EQ(opts.bkgType, 0u);
 

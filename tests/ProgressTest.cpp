@@ -12,6 +12,7 @@
 #include "sys/ProgressTicker.h"
 #include "tests/support/GuardedBuffer.h"
 #include "tests/support/RealInput.h"
+#include "tests/support/Row.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -67,7 +68,7 @@ TEST(Progress, RangesBeyondTheBarAreScaledAndOnlyWholeUnitsMoveIt)
                  {-100000, 100000, 50000, -25000, 25000, 12500, 4},
                  {0, 0x7FFFFFFFFFFFLL, 0x3FFFFFFFFFFFLL, 0, 65534, 32767, 0}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.max);
+        test::Row row(c.max);
         RecordedProgress progress;
         progress.Setup(c.min, c.max, c.pos);
         EXPECT_EQ(progress.min, c.scaledMin);

@@ -246,6 +246,7 @@ TEST_F(Registry, PutsWriteOnlyWhatChanged)
     const unsigned char bytes[] = {1, 2, 3, 0};
     ASSERT_TRUE(key.PutDword(L"D", 5) && key.PutStr(L"S", L"same") && key.PutStr(L"E", L"") && key.PutBin(L"B", bytes, 3));
     RawSet(sub, L"T", REG_BINARY, L"x", 4);  // another type holding "equal" bytes
+    RawSet(sub, L"U", REG_BINARY, "\x05\0\0\0", 4);
     ChangeWatch watch(sub);
     watch.Changed();
     EXPECT_TRUE(key.PutDword(L"D", 5) && key.PutInt(L"D", 5) && key.PutStr(L"S", L"same") && key.PutStr(L"E", L"") &&
@@ -257,6 +258,7 @@ TEST_F(Registry, PutsWriteOnlyWhatChanged)
     EXPECT_TRUE(key.PutBin(L"B", bytes, 4) && watch.Changed());  // same bytes, other size
     EXPECT_TRUE(key.PutStr(L"T", L"x") && watch.Changed());
     EXPECT_EQ(Raw(sub, L"T").first, DWORD(REG_SZ));
+    EXPECT_TRUE(key.PutDword(L"U", 5) && watch.Changed() && Raw(sub, L"U").first == DWORD(REG_DWORD));
 }
 
 TEST_F(Registry, DamagedValuesFallBackToDefaults)
@@ -267,7 +269,7 @@ TEST_F(Registry, DamagedValuesFallBackToDefaults)
         DWORD size;
         unsigned long dword;
     } dwords[] = {
-        {REG_SZ, "1\0\0", 4, 99}, {REG_BINARY, "\x01\x02", 2, 99}, {REG_QWORD, "\x01\0\0\0\0\0\0\0", 8, 99},
+        {REG_SZ, "1\0\0", 4, 0x31}, {REG_BINARY, "\x01\x02", 2, 99}, {REG_QWORD, "\x01\0\0\0\0\0\0\0", 8, 99},
         {REG_BINARY, "", 0, 99}, {REG_BINARY, "\x2A\0\0\0", 4, 42},  // four bytes of another type still count
     };
     for (const auto& d : dwords) {
@@ -281,8 +283,8 @@ TEST_F(Registry, DamagedValuesFallBackToDefaults)
         int bufChars;
         const wchar_t* read;
     } strings[] = {
-        {REG_DWORD, L"AB", 4, 16, L"def"},
-        {REG_MULTI_SZ, L"a\0b\0", 10, 16, L"def"},
+        {REG_DWORD, L"AB", 4, 16, L"AB"},  // any type is read as text
+        {REG_MULTI_SZ, L"a\0b\0", 10, 16, L"a"},
         {REG_SZ, L"abcd", 8, 16, L"abcd"},  // no terminator stored
         {REG_SZ, L"xyz", 5, 16, L"xy"},     // an odd byte count
         {REG_EXPAND_SZ, L"%TEMP%", 14, 16, L"%TEMP%"},

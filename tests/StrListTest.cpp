@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sys/StrList.h"
+#include "tests/support/Row.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -110,7 +111,7 @@ TEST_F(StrLists, ADamagedValueLoadsWhatIsWhole)
         {Wide(std::string(300000, 'h') + std::string(1, '\0')), {std::wstring(300000, L'h')}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.data.size());
+        test::Row row(c.data.size());
         RegSetKeyValueW(HKEY_CURRENT_USER, RootPath, ValueName, REG_BINARY, c.data.data(),
                         static_cast<DWORD>(c.data.size()));
         StrList list(ValueName);

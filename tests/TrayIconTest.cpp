@@ -160,6 +160,8 @@ TEST_F(TrayIconTest, CloseRequestNeedsTheProductNumber)
     // With the product's number the icon goes at once and the window ends.
     icon.product = Product;
     icon.handledSubCode = 0;
+    test::MessageCounter hook(WM_CLOSE);  // the window's hooks see the close
+    hook.AddToWnd(&icon);
     log.Clear();
     EXPECT_EQ(SendMessageW(icon, MyMessage, MyMsgClose, Product), 0);
     EXPECT_EQ(icon.IsIconShown(), 0);
@@ -167,6 +169,8 @@ TEST_F(TrayIconTest, CloseRequestNeedsTheProductNumber)
     static const SeqEntry closed[] = {{"icon", MyMessage}, {"OnMyCompanyMessage"}, {"icon", WM_CLOSE},
                                       {"OnDestroyWnd"}, {nullptr}};
     EXPECT_TRUE(OkSequence(log, closed));
+    EXPECT_EQ(hook.count, 1);
+    hook.RemoveFromWnd(&icon);
 }
 
 TEST_F(TrayIconTest, TaskbarCreatedPutsTheIconBackWithItsTip)

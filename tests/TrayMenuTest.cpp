@@ -230,6 +230,12 @@ TEST(TrayMenuTest, ClicksWhileAPopupIsOpenBringItForward)
     EXPECT_EQ(tray.menuText, "113 Open*|0 |110 Configure|112 About|111 Exit");
     EXPECT_TRUE(tray.IsReady() && tray.IsIconShown() && !tray.Mirror().IsOpen());
 
+    // The About box asked for while the menu is open comes once the menu is gone.
+    tray.steps.push_back([&](HWND) { ProductInfo::PostMyMessage(tray, MyMsgAbout, 0); Key(tray, VK_ESCAPE); });
+    tray.steps.push_back([&](HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); });
+    ASSERT_TRUE(tray.Click(WM_RBUTTONUP));
+    ASSERT_TRUE(test::PumpUntil([&] { return tray.steps.empty() && GetLastActivePopup(tray) == tray.GetHandle(); }, 15000));
+
     // The product's close request while the menu is open ends the program, menu and all.
     tray.steps.push_back([&](HWND) { ProductInfo::PostMyMessage(tray, MyMsgClose, GetProductInfo()->GetID()); });
     ASSERT_TRUE(tray.Click(WM_RBUTTONUP));

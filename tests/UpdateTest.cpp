@@ -15,6 +15,7 @@
 #include "sys/SysInfo.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/RealInput.h"
+#include "tests/support/Row.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -36,16 +37,9 @@ public:
         unixDir = "/tmp/" + name;
         dir = L"Z:\\tmp\\" + test::FromUtf8(name);
         CreateDirectoryW(dir.c_str(), nullptr);
-        std::wstring command = L"Z:\\bin\\sh -c \"exec /usr/bin/python3 " + test::FromUtf8(GLMBX_UPDATE_SERVER) + L" " +
-                               test::FromUtf8(unixDir) + (tls ? L" --tls" : L"") + L" >" + test::FromUtf8(unixDir) +
-                               L"/server.out 2>&1\"";
-        STARTUPINFOW si = {};
-        si.cb = sizeof(si);
-        PROCESS_INFORMATION pi = {};
-        if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-            CloseHandle(pi.hProcess);
-            CloseHandle(pi.hThread);
-        }
+        test::StartUnixShell(L"exec /usr/bin/python3 " + test::FromUtf8(GLMBX_UPDATE_SERVER) + L" " +
+                             test::FromUtf8(unixDir) + (tls ? L" --tls" : L"") + L" >" + test::FromUtf8(unixDir) +
+                             L"/server.out 2>&1");
         test::PumpUntil([this] { return !(port = test::ReadFileBytes(dir + L"\\port")).empty(); }, 20000);
         EXPECT_FALSE(port.empty()) << "the update server did not start";
     }
@@ -264,7 +258,7 @@ TEST_F(UpdateCheck, FirstStartsAndDamageScheduleAWeekAheadWithoutAsking)
         [] { PutSetupDword(L"NextUpdate", GetCurTime() + 400 * Day); },
         [] { PutSetupDword(L"NextUpdate", 0xFFFFFFFF); }};
     for (size_t i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
+        test::Row row(i);
         SetUp();
         setups[i]();
         EXPECT_EQ(WithDialog([] { CheckForUpdates(nullptr); }), 0);
@@ -340,7 +334,7 @@ TEST_F(UpdateCheck, RepliesDecideTheSchedule)
         DWORD days;  // 0: the schedule is not touched
     } cases[] = {{"ok", 0}, {"OK\r\n", 0}, {"Not today", 1}, {"", 1}, {"U=", 1}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.reply);
+        test::Row row(c.reply);
         PutSetupDword(L"NextUpdate", 12345);
         server.Answer("reply", c.reply);
         EXPECT_EQ(WithDialog([] { EXPECT_EQ(DoCheckForUpdatesAuto(L" /check4Updates "), 1); }), 0);

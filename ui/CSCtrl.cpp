@@ -132,6 +132,14 @@ void CSCtrl::Store() {}
 
 void CSCtrl::Load() {}
 
+LRESULT CSCtrl::KeepHandCursor(BOOL hovering, LRESULT result)
+{
+    if (!hovering)
+        return result;
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return 1;
+}
+
 void CSCtrl::SetHover(BOOL& hovering, BOOL on)
 {
     if (on) {

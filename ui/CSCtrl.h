@@ -67,6 +67,9 @@ protected:
     // Owner-drawn buttons' hovering: on sets the hand cursor and, the first time, asks for the
     // mouse-leave message; a change of state repaints the control.
     void SetHover(BOOL& hovering, BOOL on);
+    // WM_SETCURSOR once the hooks and the button's own handling (which puts the class cursor
+    // back) have had it: while hovering the hand stays and the answer is 1.
+    static LRESULT KeepHandCursor(BOOL hovering, LRESULT result);
 
     CSDlg* dialog;
     UINT ctlId;

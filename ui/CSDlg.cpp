@@ -822,13 +822,16 @@ int CSDlg::ModelessWithLoop(BOOL disableParent, int id, HINSTANCE instance, HWND
     ownerDisabled = disableParent && parent && IsWindow(parent) && !EnableWindow(parent, FALSE);
 
     MSG msg;
+    bool woken = false;
     while (!endLoop && hwnd && IsWindow(hwnd)) {
         BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1)
             break;
         // The wake-up carries nothing; any other message still goes where it was sent.
-        if (endLoop && !msg.hwnd && msg.message == WakeLoopMsg)
+        if (endLoop && !msg.hwnd && msg.message == WakeLoopMsg) {
+            woken = true;
             break;
+        }
         if (PreTranslateMessage(&msg))
             continue;
         if (hwnd && IsDialogMessageW(hwnd, &msg))
@@ -836,6 +839,10 @@ int CSDlg::ModelessWithLoop(BOOL disableParent, int id, HINSTANCE instance, HWND
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    // Ended by its flag, the loop takes its wake-up along instead of waiting for it: a nested
+    // loop may have eaten it, and messages queued before it belong to the caller's loop.
+    if (endLoop && !woken)
+        PeekMessageW(&msg, reinterpret_cast<HWND>(-1), WakeLoopMsg, WakeLoopMsg, PM_REMOVE);
     EnableOwner();
     // Ended by WM_QUIT while open: nothing runs the dialog any more.
     if (hwnd && IsWindow(hwnd))
@@ -843,6 +850,17 @@ int CSDlg::ModelessWithLoop(BOOL disableParent, int id, HINSTANCE instance, HWND
     if (parent && IsWindow(parent))
         SetForegroundWindow(parent);
     return dlgResult;
+}
+
+void CSDlg::OkControls()
+{
+    for (HWND child = ::GetWindow(hwnd, GW_CHILD); child;) {
+        HWND next = ::GetWindow(child, GW_HWNDNEXT);
+        CSCtrl* control = GetDlgCtrl(child);
+        if (control && control->GetDlg() == this)
+            control->OnOK();
+        child = next;
+    }
 }
 
 int CSDlg::CloseDialog(int result, int okControls)
@@ -854,16 +872,8 @@ int CSDlg::CloseDialog(int result, int okControls)
     dlgResult = result;
     if (okControls == -1)
         okControls = result != IDCANCEL;
-    if (okControls) {
-        HWND child = ::GetWindow(hwnd, GW_CHILD);
-        while (child) {
-            HWND next = ::GetWindow(child, GW_HWNDNEXT);
-            CSCtrl* control = GetDlgCtrl(child);
-            if (control && control->GetDlg() == this)
-                control->OnOK();
-            child = next;
-        }
-    }
+    if (okControls)
+        OkControls();
     DoClose(result);
     StoreResizingInfo();
     if (!isModeless) {

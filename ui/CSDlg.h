@@ -295,6 +295,8 @@ protected:
     void PostInitDialog();
     // The owner that ModelessWithLoop disabled, enabled again.
     void EnableOwner();
+    // Every control object of this dialog takes what it shows (its OnOK).
+    void OkControls();
     void ComputeGroupHeights();
     int ShowGroup(CSCtrlGroup* group, BOOL show, CSCtrlGroup* enclosing);
 

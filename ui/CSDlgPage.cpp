@@ -89,13 +89,7 @@ int CSDlgPage::OnApply()
 {
     if (!UpdateData())
         return 0;
-    for (HWND child = ::GetWindow(hwnd, GW_CHILD); child;) {
-        HWND next = ::GetWindow(child, GW_HWNDNEXT);
-        CSCtrl* control = GetDlgCtrl(child);
-        if (control && control->GetDlg() == this)
-            control->OnOK();
-        child = next;
-    }
+    OkControls();
     return 1;
 }
 

@@ -9,20 +9,11 @@
 #include "sys/RegKey.h"
 #include "sys/ResStr.h"
 #include "sys/StrList.h"
+#include "sys/StrUtil.h"
 
 namespace {
 
 const wchar_t ClearQuestion[] = L"Are you sure you want to clear the history list?";
-
-wchar_t* CopyOf(const wchar_t* text, size_t length)
-{
-    wchar_t* copy = new (std::nothrow) wchar_t[length + 1];
-    if (copy) {
-        wmemcpy(copy, text, length);
-        copy[length] = 0;
-    }
-    return copy;
-}
 
 // The window text on the heap (delete[]), or null.
 wchar_t* WindowText(HWND hwnd)
@@ -107,7 +98,7 @@ void CSHistList::Load(const wchar_t* valueName, int entries)
             ++stop;
         if (stop == end)  // not terminated inside the value: damaged from here on
             break;
-        wchar_t* copy = CopyOf(entry, static_cast<size_t>(stop - entry));
+        wchar_t* copy = StrNewCopy(entry, static_cast<size_t>(stop - entry));
         if (copy && !AddTail(copy))
             delete[] copy;
         entry = stop + 1;
@@ -147,7 +138,7 @@ void CSHistList::Update(const wchar_t* text)
     if (!text || !*text)
         return;
     // Copied first: text may be one of the entries about to go.
-    wchar_t* copy = CopyOf(text, wcslen(text));
+    wchar_t* copy = StrNewCopy(text, wcslen(text));
     if (!copy)
         return;
     for (POS__* pos = GetHeadPos(); pos; GetNext(pos)) {

@@ -5,12 +5,10 @@
 #include <cwchar>
 #include <new>
 
-#include "sys/SysInfo.h"
-
 MenuItemInfo::MenuItemInfo(UINT mask) : MENUITEMINFOW{}
 {
-    // Systems before 5.0 know the record without its item bitmap.
-    cbSize = Win2K() ? sizeof(MENUITEMINFOW) : static_cast<UINT>(offsetof(MENUITEMINFOW, hbmpItem));
+    // Every system the library runs on (Windows 7 and later) takes the whole record.
+    cbSize = sizeof(MENUITEMINFOW);
     fMask = mask;
 }
 

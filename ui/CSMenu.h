@@ -1,12 +1,12 @@
 // CSMenu: a menu owned or borrowed, with item operations by id and by position and pop-up
-// tracking (also next to a tray icon); MenuItemInfo: a MENUITEMINFOW for the running system.
+// tracking (also next to a tray icon); MenuItemInfo: a MENUITEMINFOW ready for use.
 #pragma once
 
 #include <windows.h>
 
 #include "sys/Api.h"
 
-// A MENUITEMINFOW with every field 0 and the size the running system takes.
+// A MENUITEMINFOW with every field 0 but its size and the mask.
 struct GLMBX_API MenuItemInfo : public MENUITEMINFOW {
     explicit MenuItemInfo(UINT mask);
 };

@@ -99,13 +99,7 @@ LRESULT CSPropPage::OnNotify(int id, NMHDR* nm)
 LRESULT CSPropPage::OnApply(PSHNOTIFY*)
 {
     UpdateData();
-    for (HWND child = ::GetWindow(hwnd, GW_CHILD); child;) {
-        HWND next = ::GetWindow(child, GW_HWNDNEXT);
-        CSCtrl* control = GetDlgCtrl(child);
-        if (control && control->GetDlg() == this)
-            control->OnOK();
-        child = next;
-    }
+    OkControls();
     return PSNRET_NOERROR;
 }
 

@@ -95,10 +95,10 @@ void IconBtn::OnPostNcDestroy()
 
 LRESULT IconBtn::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_SETCURSOR && hovering)
-        return 1;
     LRESULT result = CSCtrl::OnWndMessage(msg, wParam, lParam);
     switch (msg) {
+    case WM_SETCURSOR:
+        return KeepHandCursor(hovering, result);
     case BM_GETCHECK:
     case BM_GETSTATE:
         result = (result & ~static_cast<LRESULT>(1)) | (checkState & 1);

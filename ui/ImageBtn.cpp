@@ -159,11 +159,10 @@ void ImageBtn::OnInit()
 
 LRESULT ImageBtn::OnWndMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    // The button's own handling would put the class cursor back over the hand.
-    if (msg == WM_SETCURSOR && hovering)
-        return 1;
     LRESULT result = CSCtrl::OnWndMessage(msg, wParam, lParam);
     switch (msg) {
+    case WM_SETCURSOR:
+        return KeepHandCursor(hovering, result);
     case WM_MOUSEMOVE: {
         if (!hwnd)
             break;
@@ -204,7 +203,7 @@ void ImageBtn::OnDrawItem(DRAWITEMSTRUCT* dis)
     bool disabled = (dis->itemState & ODS_DISABLED) != 0;
     bool focused = (dis->itemState & ODS_FOCUS) != 0;
     bool isChecked = checked || SendMsg(BM_GETCHECK, 0, 0) == BST_CHECKED;
-    bool mayFocus = focused && !disabled && !(btnFlags & FlagNoFocus) && stateIndex[StateFocused] >= 0;
+    bool mayFocus = focused && !disabled && !(btnFlags & FlagNoFocus);
 
     int x = item.left;
     int y = item.top;
@@ -245,6 +244,6 @@ void ImageBtn::OnDrawItem(DRAWITEMSTRUCT* dis)
     } else if (disabled && stateIndex[StateDisabled] >= 0) {
         images.Draw(stateIndex[StateDisabled], dc, x, y, ILD_TRANSPARENT);
     }
-    if (mayFocus)
+    if (mayFocus && stateIndex[StateFocused] >= 0)
         images.Draw(stateIndex[StateFocused], dc, x, y, ILD_TRANSPARENT);
 }

@@ -26,6 +26,8 @@ void RunKeyPath(int allUsers, wchar_t* path)
 UINT TB_Icon::uMsgTaskbarCreated = 0;
 UINT TB_Icon::uMsgMyTaskbarCreated = 0;
 int TB_Icon::clickGuard = 0;
+TB_Icon::GuardedPost TB_Icon::guardedPosts[MaxGuardedPosts] = {};
+int TB_Icon::guardedPostCount = 0;
 
 TB_Icon::TB_Icon() : loopMsg(), nid(), iconShown(0), className(nullptr)
 {
@@ -113,10 +115,14 @@ LRESULT TB_Icon::OnWndMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ShowIcon(1);
     } else {
         switch (message) {
-        case WM_CLOSE:
+        case WM_CLOSE: {
             ShowIcon(0);
+            // The hooks see the close too; the default procedure destroys the window, and a
+            // hook that kept it open does not keep the program alive without its icon.
+            LRESULT result = CSWnd::OnWndMessage(message, wParam, lParam);
             Destroy();
-            return 0;
+            return result;
+        }
         case WM_CREATE:
             OnCreateWnd();
             break;
@@ -197,6 +203,25 @@ int TB_Icon::IsTrackingMenu() const
 void TB_Icon::LeaveClickGuard()
 {
     clickGuard = 0;
+    int count = guardedPostCount;
+    guardedPostCount = 0;
+    for (int i = 0; i < count; ++i)
+        PostMessageW(guardedPosts[i].hwnd, guardedPosts[i].message, guardedPosts[i].wParam, guardedPosts[i].lParam);
+}
+
+void TB_Icon::PostWhenGuardReleased(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!hwnd)
+        return;
+    for (int i = 0; i < guardedPostCount; ++i) {
+        GuardedPost& post = guardedPosts[i];
+        if (post.hwnd == hwnd && post.message == message && post.wParam == wParam) {
+            post.lParam = lParam;
+            return;
+        }
+    }
+    if (guardedPostCount < MaxGuardedPosts)
+        guardedPosts[guardedPostCount++] = {hwnd, message, wParam, lParam};
 }
 
 int TB_Icon::Run(TB_Icon* icon, const wchar_t* name, WORD, HINSTANCE instance, wchar_t* cmdLine, int show)

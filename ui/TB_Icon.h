@@ -153,6 +153,9 @@ protected:
     // LeaveClickGuard; 0 while a handler runs, whose pop-up was brought forward instead.
     int EnterClickGuard();
     void LeaveClickGuard();
+    // A request refused by the guard that must not be lost: the message is posted to this
+    // window again when the guard is released (once, however often it was asked for).
+    void PostWhenGuardReleased(UINT message, WPARAM wParam, LPARAM lParam);
 
     MSG loopMsg;
     NOTIFYICONDATAW_V2 nid;
@@ -167,4 +170,14 @@ private:
 
     // Set while a click handler runs, in any TB_Icon of the process.
     static int clickGuard;
+    // What PostWhenGuardReleased keeps until then.
+    struct GuardedPost {
+        HWND hwnd;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    enum { MaxGuardedPosts = 8 };
+    static GuardedPost guardedPosts[MaxGuardedPosts];
+    static int guardedPostCount;
 };

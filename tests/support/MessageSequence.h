@@ -10,7 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "ui/CSWnd.h"
+
 namespace test {
+
+// A window hook that counts one message and passes every message on.
+struct MessageCounter : WMHook {
+    explicit MessageCounter(UINT counted) : message(counted) {}
+    int OnWndMessage(CSWnd*, UINT msg, WPARAM, LPARAM, LRESULT*) override { count += msg == message; return 0; }
+    UINT message;
+    int count = 0;
+};
 
 // Flags of an expected entry: the entry may be missing; wParam / lParam must match too.
 enum : unsigned { SeqOptional = 1, SeqWParam = 2, SeqLParam = 4 };

@@ -34,17 +34,9 @@ bool Xdo(const std::string& args, DWORD timeoutMs)
     }
     DeleteFileW(markerPath.c_str());
     // A sequence that fails half-way must not leave a button held down for the next test.
-    std::wstring command = L"Z:\\bin\\sh -c \"xdotool " + FromUtf8(args) +
-                           L"; rc=$?; [ $rc -eq 0 ] || xdotool mouseup 1 mouseup 3; echo $rc > " + FromUtf8(marker) + L"\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!StartUnixShell(L"xdotool " + FromUtf8(args) + L"; rc=$?; [ $rc -eq 0 ] || xdotool mouseup 1 mouseup 3; echo $rc > " +
+                        FromUtf8(marker)))
         return false;
-    if (pi.hProcess)
-        CloseHandle(pi.hProcess);
-    if (pi.hThread)
-        CloseHandle(pi.hThread);
     std::string result;
     bool finished = PumpUntil(
         [&] {

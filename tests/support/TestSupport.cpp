@@ -162,6 +162,23 @@ std::string ReadFileBytes(const std::wstring& path)
     return out;
 }
 
+bool StartUnixShell(const std::wstring& script)
+{
+    std::wstring command = L"Z:\\bin\\sh -c \"" + script + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    // Wine gives a Unix program no handles, and leaves in hThread a stale value: closing that
+    // closed whatever handle of ours had the number, once the registry's HKCU.
+    if (pi.dwProcessId) {
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    return true;
+}
+
 RecordingWindow::RecordingWindow() : hwnd(nullptr), counts{}, registered(0)
 {
     WNDCLASSW wc = {};

@@ -33,6 +33,8 @@ std::string ToUtf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
 bool WriteUtf8File(const std::wstring& path, const std::string& text);
 std::string ReadFileBytes(const std::wstring& path);
+// Starts a Unix program through /bin/sh -c and does not wait for it.
+bool StartUnixShell(const std::wstring& script);
 
 // Logs of helper programs, one event a line. The whole lines of the file, without line ends
 // (a last line still being written is left out).
