@@ -10,6 +10,7 @@
 #include "app/SharedData.h"
 #include "app/ShellItemIcons.h"
 #include "product/ProductInfo.h"
+#include "sys/SysInfo.h"
 
 namespace {
 
@@ -161,6 +162,23 @@ void DesktopMirror::ReleaseDesktop()
     }
 }
 
+namespace {
+
+int OtherBits(HWND listView)
+{
+    int bits = GetWindowProcessBits(listView);
+    return bits && bits != DesktopMirror::ModuleBits ? bits : 0;
+}
+
+} // namespace
+
+int DesktopMirror::OtherEditionShellBits()
+{
+    HWND progman = FindWindowW(L"Progman", nullptr);
+    HWND defView = progman ? FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
+    return OtherBits(defView ? FindWindowExW(defView, nullptr, L"SysListView32", nullptr) : nullptr);
+}
+
 void DesktopMirror::RemoveHooks()
 {
     InstallGetMsgHook(false);
@@ -184,6 +202,9 @@ bool DesktopMirror::ReadItems(HWND hwndMirror)
     if (!s.msgCorvantrix)
         s.msgCorvantrix = ProductInfo::GetMyMessage();
 
+    // A request would wait out its whole bound for every item: the hooks never reach that shell.
+    if (OtherBits(s.hwndListView))
+        return false;
     InstallGetMsgHook(true);
     // A hung shell must not hang the tray: its item count is asked with the answer's bound.
     DWORD_PTR count = 0;

@@ -36,6 +36,12 @@ public:
     // are then left as they were.
     bool ReadDesktop(HWND hwndMirror);
 
+    // The bitness of the shell that owns the desktop list view when it differs from this
+    // module's, else 0 (also when there is no list view). Such a shell never loads this
+    // edition's hooks, so nothing of its desktop can be read.
+    static int OtherEditionShellBits();
+    enum { ModuleBits = sizeof(void*) * 8 };
+
     // Posts a click outside every item to the desktop list view, clearing its selection.
     virtual void ReleaseDesktop();
 

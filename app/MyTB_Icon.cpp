@@ -5,6 +5,7 @@
 #include "app/SharedData.h"
 #include "product/DlgAbout.h"
 #include "product/ProductInfo.h"
+#include "res/StringIds.h"
 #include "sys/ShellRun.h"
 #include "ui/CSMenu.h"
 
@@ -20,6 +21,7 @@ const int TipStringId = -1;
 const int AskUserAutoLoadId = -2;
 const int AskAllUsersAutoLoadId = -3;
 const int WindowSizeId = -4;
+const int OtherEditionId = -IDS_OTHER_EDITION_NEEDED;
 
 } // namespace
 
@@ -61,6 +63,14 @@ void MyTB_Icon::ExitInstance()
 
 void MyTB_Icon::OnLeftClick()
 {
+    // Rather than an empty mirror: the user learns which edition this desktop needs.
+    if (!mirror.IsOpen()) {
+        if (int shellBits = DesktopMirror::OtherEditionShellBits()) {
+            const int ownBits = DesktopMirror::ModuleBits;
+            Msg(GetHandle(), MB_ICONINFORMATION, OtherEditionId, shellBits, ownBits, shellBits);
+            return;
+        }
+    }
     mirror.OpenFromTray();
 }
 

@@ -1,8 +1,9 @@
-// The data every loaded copy of GLMBX32.DLL shares: the desktop's window chain, the hooks,
+// The data every loaded copy of the library shares (one section per edition): the desktop's window chain, the hooks,
 // one list-view item request with its answer, and the pixels of the item's icon.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 #include <cstddef>
 
 #include "sys/Api.h"
@@ -44,8 +45,13 @@ struct SharedData {
     BYTE unused[4];
 };
 
+// The list view reads the request as its own LVITEMW, in its own process of the same bitness.
+static_assert(offsetof(LvItemRequest, pszText) == offsetof(LVITEMW, pszText));
+static_assert(offsetof(LvItemRequest, lParam) == offsetof(LVITEMW, lParam));
+static_assert(offsetof(LvItemRequest, iIndent) == offsetof(LVITEMW, iIndent));
+
 #ifndef _WIN64
-// The layout other builds of the module rely on.
+// The 32-bit edition keeps the layout other builds of the module rely on: 640 bytes.
 static_assert(offsetof(SharedData, hwndProgman) == 0);
 static_assert(offsetof(SharedData, hwndDefView) == 4);
 static_assert(offsetof(SharedData, hwndListView) == 8);
@@ -64,6 +70,24 @@ static_assert(offsetof(SharedData, rcItemIcon) == 100);
 static_assert(offsetof(SharedData, szItemText) == 116);
 static_assert(offsetof(SharedData, unused) == 636);
 static_assert(sizeof(SharedData) == 640);
+#else
+// The 64-bit edition has its own section (no process of the other bitness loads this
+// module), laid out naturally: handles and pointers take 8 bytes and keep their alignment.
+static_assert(offsetof(SharedData, hwndProgman) == 0);
+static_assert(offsetof(SharedData, hwndDlgMain) == 24);
+static_assert(offsetof(SharedData, hookGetMsg) == 40);
+static_assert(offsetof(SharedData, hookCallWndRet) == 48);
+static_assert(offsetof(SharedData, rcMenuItem) == 56);
+static_assert(offsetof(SharedData, menuRectPending) == 72);
+static_assert(offsetof(SharedData, isNT) == 76);
+static_assert(offsetof(SharedData, msgCorvantrix) == 80);
+static_assert(offsetof(SharedData, hItemIcon) == 88);
+static_assert(offsetof(SharedData, lvItem) == 96);
+static_assert(sizeof(LvItemRequest) == 56);
+static_assert(offsetof(SharedData, rcItemIcon) == 152);
+static_assert(offsetof(SharedData, szItemText) == 168);
+static_assert(offsetof(SharedData, unused) == 688);
+static_assert(sizeof(SharedData) == 696);
 #endif
 
 // The bytes cleared when a mirror window object is made: isNT up to the end of the label.

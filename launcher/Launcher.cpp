@@ -1,7 +1,10 @@
-// Glimpsebox.exe: loads GLMBX32.DLL from its own folder and hands the command line to it.
+// Glimpsebox.exe: loads its edition's library (GLMBX32.DLL or GLMBX64.DLL) from its own folder
+// and hands the command line to it.
 #include <windows.h>
 #include <cwchar>
 #include <cwctype>
+
+#include "product/Version.h"
 
 class AppInstance;
 
@@ -72,7 +75,7 @@ bool LibraryPath(wchar_t* path, DWORD size)
         return false;
     wchar_t* slash = wcsrchr(path, L'\\');
     size_t folder = slash ? static_cast<size_t>(slash - path + 1) : 0;
-    const wchar_t name[] = L"GLMBX32.DLL";
+    const wchar_t name[] = GLMBX_WIDE(GLMBX_DLL_NAME);
     if (folder + wcslen(name) + 1 > size)
         return false;
     wcscpy(path + folder, name);
@@ -88,7 +91,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, wchar_t* cmdLine, int show)
         return 1;
     Module library(path);
     if (!library) {
-        MessageBoxW(nullptr, L"GLMBX32.DLL could not be loaded. Please reinstall Glimpsebox.", L"Glimpsebox",
+        MessageBoxW(nullptr, GLMBX_WIDE(GLMBX_DLL_NAME) L" could not be loaded. Please reinstall Glimpsebox.", L"Glimpsebox",
                     MB_OK | MB_ICONSTOP);
         return 1;
     }

@@ -1,6 +1,8 @@
 // MyProductInfo: the values that make this build Glimpsebox 1.11, and the process's one identity.
 #include "product/MyProductInfo.h"
 
+#include "product/Version.h"
+
 extern "C" HINSTANCE hiDLL;
 
 namespace {
@@ -8,8 +10,8 @@ namespace {
 // Constructed before DllMain runs, which sets the root key in it.
 MyProductInfo theProduct;
 
-// The revision is the build number that the version record carries as well (res/GLMBX32.rc).
-const unsigned Revision = 253;
+// The revision is the build number that the version records carry as well.
+const unsigned Revision = GLMBX_REVISION;
 
 } // namespace
 
@@ -22,12 +24,12 @@ WORD MyProductInfo::GetID() { return 1192; }
 const wchar_t* MyProductInfo::GetName() { return L"Glimpsebox"; }
 const wchar_t* MyProductInfo::GetNickName() { return L"Glimpsebox"; }
 BOOL MyProductInfo::IsNameRegTM() { return FALSE; }
-const wchar_t* MyProductInfo::GetVersionStr() { return L"1.11"; }
-const wchar_t* MyProductInfo::GetVersionStrLong() { return L"Version 1.11"; }
-const wchar_t* MyProductInfo::GetVersionStrRev() { return L"Version 1.11 (rev. 253)"; }
+const wchar_t* MyProductInfo::GetVersionStr() { return GLMBX_WIDE(GLMBX_VERSION_TEXT); }
+const wchar_t* MyProductInfo::GetVersionStrLong() { return L"Version " GLMBX_WIDE(GLMBX_VERSION_TEXT); }
+const wchar_t* MyProductInfo::GetVersionStrRev() { return L"Version " GLMBX_WIDE(GLMBX_VERSION_TEXT) L" (rev. " GLMBX_WIDE(GLMBX_REVISION_TEXT) L")"; }
 // The product counts its versions by revision: both numbers are the same.
 unsigned MyProductInfo::GetVersionNum() { return Revision; }
-const wchar_t* MyProductInfo::GetRevisionStr() { return L"253"; }
+const wchar_t* MyProductInfo::GetRevisionStr() { return GLMBX_WIDE(GLMBX_REVISION_TEXT); }
 unsigned MyProductInfo::GetRevisionNum() { return GetVersionNum(); }
 const wchar_t* MyProductInfo::GetEditionShort() { return L"XP"; }
 const wchar_t* MyProductInfo::GetEdition() { return L"XP Edition"; }

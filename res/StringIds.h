@@ -7,6 +7,7 @@
 #define IDS_ASK_AUTOLOAD_ALL_USERS 3
 #define IDS_WINDOW_SIZE 4
 #define IDS_ANTISPYWARE_NOTE 5
+#define IDS_OTHER_EDITION_NEEDED 150
 // The properties dialog's lists, in the order of their item data (border and gradient types).
 #define IDS_BORDER_FIRST 110
 #define IDS_GRADIENT_FIRST 120

@@ -3,8 +3,10 @@
 # shellcheck shell=bash
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-# Another build folder (a second work tree, say) can be named in GLMBX_BUILD_DIR.
+# Another build folder (a second work tree, say) can be named in GLMBX_BUILD_DIR; the 64-bit
+# edition builds into GLMBX_BUILD64_DIR.
 BUILD="${GLMBX_BUILD_DIR:-$ROOT/build}"
+BUILD64="${GLMBX_BUILD64_DIR:-$ROOT/build64}"
 GLMBX_STARTED_XVFB=""
 GLMBX_XVFB_FD_FILE=""
 
@@ -12,15 +14,24 @@ glmbx_install() {
   bash "$ROOT/scripts/install"
 }
 
+# Builds a tree: $1 the folder (default $BUILD), $2 the preset (default mingw-i686), further
+# arguments go to the first configuration.
 glmbx_build() {
-  if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    mkdir -p "$BUILD"
-    (cd "$ROOT" && cmake --preset mingw-i686 -B "$BUILD") >"$BUILD/configure.log" 2>&1 || { cat "$BUILD/configure.log"; return 1; }
+  local build="${1:-$BUILD}" preset="${2:-mingw-i686}"
+  shift $(( $# < 2 ? $# : 2 ))
+  if [ ! -f "$build/CMakeCache.txt" ]; then
+    mkdir -p "$build"
+    (cd "$ROOT" && cmake --preset "$preset" -B "$build" "$@") >"$build/configure.log" 2>&1 || { cat "$build/configure.log"; return 1; }
   fi
-  cmake --build "$BUILD" -- -k 0 >"$BUILD/build.log" 2>&1 || { tail -60 "$BUILD/build.log"; return 1; }
-  if grep -q 'warning:' "$BUILD/build.log"; then
-    grep 'warning:' "$BUILD/build.log" | head -20
+  cmake --build "$build" -- -k 0 >"$build/build.log" 2>&1 || { tail -60 "$build/build.log"; return 1; }
+  if grep -q 'warning:' "$build/build.log"; then
+    grep 'warning:' "$build/build.log" | head -20
   fi
+}
+
+# The 64-bit edition (its tests and the installer), after the 32-bit one in $BUILD.
+glmbx_build64() {
+  glmbx_build "$BUILD64" mingw-x86_64 -DGLMBX_OTHER_EDITION_DIR="$BUILD/bin"
 }
 
 # A private Xvfb on a display it chooses itself; with $1 = reuse, an existing DISPLAY is kept.
@@ -48,17 +59,19 @@ glmbx_start_xvfb() {
   return 1
 }
 
-# A new Wine prefix inside the build tree (named by $1); Mono and Gecko are never offered.
+# A new Wine prefix (named by $1) inside a build tree ($3, default $BUILD), of the architecture
+# $2 (win32 by default; win64 runs both editions); Mono and Gecko are never offered.
 glmbx_fresh_prefix() {
-  export WINEPREFIX="$BUILD/${1:-wineprefix}"
-  export WINEARCH=win32
+  export WINEPREFIX="${3:-$BUILD}/${1:-wineprefix}"
+  export WINEARCH="${2:-win32}"
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEDEBUG=-all
+  local log="${3:-$BUILD}/wineboot.log"
   if [ -d "$WINEPREFIX" ]; then
     wineserver -k >/dev/null 2>&1 || true
     rm -rf "$WINEPREFIX"
   fi
-  wineboot -i >"$BUILD/wineboot.log" 2>&1 </dev/null
+  wineboot -i >"$log" 2>&1 </dev/null
   # wineboot links the Desktop folder to the home folder; the stand-in shell fills and cleans
   # the Desktop folder, so it must be a real folder inside the prefix.
   local desktop
@@ -68,10 +81,14 @@ glmbx_fresh_prefix() {
     fi
   done
   # A crashing test program must fail at once, not wait for a debugger or a crash dialog.
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$BUILD/wineboot.log" 2>&1 </dev/null
-  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >>"$BUILD/wineboot.log" 2>&1 </dev/null || true
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null
+  wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >>"$log" 2>&1 </dev/null || true
+  # A 64-bit prefix keeps the 32-bit programs' debugger in the registry's 32-bit view.
+  if [ "$WINEARCH" = win64 ]; then
+    wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f /reg:32 >>"$log" 2>&1 </dev/null || true
+  fi
   # Without a window manager, "managed" windows cost about 2 s at every unmap.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$BUILD/wineboot.log" 2>&1 </dev/null
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$log" 2>&1 </dev/null
   wineserver -w
   # One server for the whole run: without it every test program pays Wine's start-up.
   wineserver -p

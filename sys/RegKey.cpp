@@ -184,6 +184,9 @@ HKEY RegKey::OpenPath(const wchar_t* path, int mode, int levels)
     if (!root)
         return nullptr;
 
+    // Both editions see one machine: a 32-bit process on 64-bit Windows would otherwise read and
+    // write its own copy of the machine's software keys (the Run key, the installer's "Setup").
+    const REGSAM view = root == HKEY_LOCAL_MACHINE ? KEY_WOW64_64KEY : 0;
     HKEY current = root;
     for (int i = 0; i < count; ++i) {
         if (levels > 0 && levels >= count - i)
@@ -198,8 +201,8 @@ HKEY RegKey::OpenPath(const wchar_t* path, int mode, int levels)
         component[lengths[i]] = 0;
         HKEY next = nullptr;
         LONG result = mode ? RegCreateKeyExW(current, component, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                             KEY_ALL_ACCESS, nullptr, &next, nullptr)
-                           : RegOpenKeyExW(current, component, 0, KEY_READ, &next);
+                                             KEY_ALL_ACCESS | view, nullptr, &next, nullptr)
+                           : RegOpenKeyExW(current, component, 0, KEY_READ | view, &next);
         if (current != root)
             RegCloseKey(current);
         if (result != ERROR_SUCCESS)

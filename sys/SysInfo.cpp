@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include <ctime>
+#include <memory>
 #include <cwchar>
 #include <new>
 
@@ -155,6 +156,26 @@ BOOL IsWow64()
     if (!isWow64Process || !isWow64Process(GetCurrentProcess(), &wow64))
         return FALSE;
     return wow64;
+}
+
+int GetWindowProcessBits(HWND hwnd)
+{
+    DWORD id = 0;
+    if (!hwnd || !GetWindowThreadProcessId(hwnd, &id))
+        return 0;
+    std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id),
+                                                         &CloseHandle);
+    BOOL emulated = FALSE;
+    if (!process || !IsWow64Process(process.get(), &emulated))
+        return 0;
+    if (emulated)
+        return 32;
+    // Not emulated: the process has the system's own bitness.
+#ifdef _WIN64
+    return 64;
+#else
+    return IsWow64() ? 64 : 32;
+#endif
 }
 
 BOOL WinProNotSupported(HWND hwnd)

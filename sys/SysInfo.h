@@ -16,6 +16,8 @@ GLMBX_API BOOL WinMe();   // 95 family with a shell of version 5.0 or later
 GLMBX_API BOOL WinPro();
 // Running under 32-bit emulation on a 64-bit system; false when the system cannot tell.
 GLMBX_API BOOL IsWow64();
+// The bitness (32 or 64) of the process that owns the window; 0 when it cannot be told.
+GLMBX_API int GetWindowProcessBits(HWND hwnd);
 // On a system where WinPro holds, tells the user (library string 20008, stop icon) that the
 // program does not support it and returns false; true otherwise.
 GLMBX_API BOOL WinProNotSupported(HWND hwnd);

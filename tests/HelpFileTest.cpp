@@ -1,4 +1,4 @@
-// The help file Glimpsebox.chm beside GLMBX32.DLL: a compiled help file that the system's reader
+// The help file Glimpsebox.chm beside the library: a compiled help file that the system's reader
 // opens, whose contents, index and pages lead only to pages and places that exist.
 #include <gtest/gtest.h>
 

@@ -167,7 +167,7 @@ TEST(ProductHelp, F1AndACallOpenTheirPagesOfTheFileBesideTheLibraryInOneWindow)
 TEST(ProductHelp, MissingOrDamagedFileEndsInOneStopMessage)
 {
     std::wstring folder = test::NewTempDir(L"HelpAway");
-    for (const wchar_t* file : {L"GLMBX32.DLL", L"HelpHelper.exe"})
+    for (const wchar_t* file : {test::LibraryFile, L"HelpHelper.exe"})
         ASSERT_TRUE(CopyFileW((test::ExeDir() + L"\\" + file).c_str(), (folder + L"\\" + file).c_str(), FALSE));
     std::wstring helpFile = folder + L"\\Glimpsebox.chm";
     DeleteFileW(helpFile.c_str());
@@ -183,7 +183,7 @@ TEST(ProductHelp, MissingOrDamagedFileEndsInOneStopMessage)
 
     std::vector<std::string> missing = run();
     ASSERT_EQ(missing.size(), 3u);
-    EXPECT_EQ(missing[0], "library=" + test::ToUtf8(folder) + "\\GLMBX32.DLL");
+    EXPECT_EQ(missing[0], "library=" + test::ToUtf8(folder) + "\\" + test::ToUtf8(test::LibraryFile));
     // The message names the whole path, and HTML Help is never touched.
     EXPECT_EQ(missing[1], "result=0 boxes=1 icon=stop hhctrl=0");
     EXPECT_EQ(missing[2], "text=Cannot find the help file " + test::ToUtf8(helpFile) + ".");

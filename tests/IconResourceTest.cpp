@@ -1,4 +1,4 @@
-// The icons of GLMBX32.DLL and Glimpsebox.exe: each number holds exactly its sizes and colour
+// The icons of the library and Glimpsebox.exe: each number holds exactly its sizes and colour
 // depths, each image well formed, a shape on a see-through ground.
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ const BYTE kStandard16[16][3] = {{0, 0, 0},     {0, 0, 128},     {0, 128, 0},   
 HMODULE Library()
 {
     static HMODULE library =
-        LoadLibraryExW((test::ExeDir() + L"\\GLMBX32.DLL").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        LoadLibraryExW((test::ExeDir() + L"\\" + test::LibraryFile).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     return library;
 }
 

@@ -1,5 +1,5 @@
 // The desktop mirror end to end: the mirror window in this process, the stand-in shell in
-// another, the hooks of GLMBX32.DLL between them, and real input where a user would act.
+// another, the hooks of the library between them, and real input where a user would act.
 #include <gtest/gtest.h>
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-// The shape of GLMBX32.DLL as loaded: exports, imports, process objects and the request area.
+// The shape of the library as loaded: exports, imports, process objects and the request area.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -18,7 +18,7 @@
 // other programs see: exports and imports.
 TEST(Module, ExportsUnderPlainAndClassNamesAndImportsSystemLibrariesOnly)
 {
-    HMODULE module = GetModuleHandleW(L"GLMBX32.DLL");
+    HMODULE module = test::Library();
     ASSERT_NE(module, nullptr);
     // Entry points and data under plain names; the exported start-dialog handle is the shared one.
     for (const char* name : {"DoGlimpsebox", "RunTB_Icon", "DoCheckForUpdatesAuto", "hiDLL", "hwndDlgMain"})

@@ -133,17 +133,17 @@ TEST(PathCanonical, SystemWindowsAndHomeFolders)
 
     // The home folder as setup recorded it; without one, the library's folder, then recorded.
     EXPECT_STREQ(GetLocalFileName(out, L"Glimpsebox.chm"), L"C:\\Program Files\\Glimpsebox\\Glimpsebox.chm");
-    EXPECT_STREQ(GetLocalFileNameQuoted(out, nullptr, GetModuleHandleW(L"GLMBX32.DLL")),
-                 L"\"C:\\Program Files\\Glimpsebox\\GLMBX32.DLL\"");
-    EXPECT_FALSE(LocalFileExists(L"GLMBX32.DLL"));
+    EXPECT_EQ(std::wstring(GetLocalFileNameQuoted(out, nullptr, test::Library())),
+              L"\"C:\\Program Files\\Glimpsebox\\" + std::wstring(test::LibraryFile) + L"\"");
+    EXPECT_FALSE(LocalFileExists(test::LibraryFile));
     home.Delete();
     wchar_t library[MAX_PATH];
-    GetModuleFileNameW(GetModuleHandleW(L"GLMBX32.DLL"), library, MAX_PATH);
+    GetModuleFileNameW(test::Library(), library, MAX_PATH);
     *wcsrchr(library, L'\\') = 0;
     ASSERT_TRUE(GetHomeDir(out));
     EXPECT_TRUE(IsSamePath(out, library) && out[wcslen(out) - 1] != L'\\') << test::ToUtf8(out);
     EXPECT_TRUE(home.Exists());
-    EXPECT_TRUE(LocalFileExists(L"GLMBX32.DLL"));
+    EXPECT_TRUE(LocalFileExists(test::LibraryFile));
 }
 
 TEST(PathFiles, ShellFormsExistenceAndCreation)

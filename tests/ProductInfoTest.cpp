@@ -125,7 +125,7 @@ TEST(ProductInfo, RootKeyPrecedence)
 TEST(ProductInfo, LauncherRegistersThroughPlainExports)
 {
     RootKeyGuard guard;
-    HMODULE library = GetModuleHandleW(L"GLMBX32.DLL");
+    HMODULE library = test::Library();
     typedef AppInstance*(__cdecl * CreateFn)(HINSTANCE, const wchar_t*);
     typedef void(__cdecl * DestroyFn)(AppInstance*);
     auto create = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(GetProcAddress(library, "CreateAppInstance")));

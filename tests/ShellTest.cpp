@@ -731,7 +731,7 @@ TEST(AutoRunDll32, LogOnEntryInEveryMode)
 {
     const std::wstring name = L"GlmbxTest" + std::to_wstring(GetCurrentProcessId());
     wchar_t library[MAX_PATH], shortPath[MAX_PATH];
-    GetModuleFileNameW(GetModuleHandleW(L"GLMBX32.DLL"), library, MAX_PATH);
+    GetModuleFileNameW(test::Library(), library, MAX_PATH);
     DWORD length = GetShortPathNameW(library, shortPath, MAX_PATH);
     const std::wstring expected = L"RunDll32.exe " + std::wstring(length && length < MAX_PATH ? shortPath : library) +
                                   L",Entry /quiet";

@@ -187,7 +187,7 @@ TEST(Resources, LoadingFormattingAndErrorTexts)
 {
     ResStr text;
     EXPECT_TRUE(text.Load(-20003) && wcscmp(text, L"Browse for file") == 0);
-    EXPECT_TRUE(text.Load(20003, GetModuleHandleW(L"GLMBX32.DLL")) && wcscmp(text, L"Browse for file") == 0);
+    EXPECT_TRUE(text.Load(20003, test::Library()) && wcscmp(text, L"Browse for file") == 0);
     EXPECT_TRUE(!text.Load(-31999) && text.IsEmpty() && wcscmp(text, L"") == 0);
     EXPECT_STREQ(ResStrFmt(-4, 300, 200), L"The current Glimpsebox window size is 300 x 200 pixels.");
     EXPECT_EQ(wcslen(ResStrFmt(-20015, std::wstring(5000, L'h').c_str())), 1023u);  // formatting stops there

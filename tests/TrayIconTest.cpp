@@ -230,7 +230,7 @@ TEST_F(TrayIconTest, SecondRunAndAControllingProgramReachTheRunningOne)
     EXPECT_EQ(TB_Icon::Run(&second, cls, Product, GetModuleHandleW(nullptr), nullptr, SW_SHOWNORMAL), 0);
     EXPECT_TRUE(second.log.Records().empty());
     TB_Icon::Process(1, 0, Product, 77, cls, name.c_str(), L"NoSuchProgram.exe", L"/on", L"/off");
-    EXPECT_EQ(RunEntry(HKEY_CURRENT_USER, name), L"\"" + test::HomeFile(L"GLMBX32.DLL") + L"\" /on");
+    EXPECT_EQ(RunEntry(HKEY_CURRENT_USER, name), L"\"" + test::HomeFile(test::LibraryFile) + L"\" /on");
     test::PumpPending();
     TB_Icon::Process(0, 0, Product, 77, cls, name.c_str(), L"NoSuchProgram.exe", L"/on", L"/off");
     EXPECT_EQ(RunEntry(HKEY_CURRENT_USER, name), L"<none>");
@@ -296,7 +296,7 @@ TEST(TrayAutoLoad, RunValueIsTheQuotedProgramABlankAndTheArguments)
     test::SavedValue user(HKEY_CURRENT_USER, RunKey, name.c_str()), machine(HKEY_LOCAL_MACHINE, RunKey, name.c_str());
     HMODULE self = GetModuleHandleW(nullptr);
     const std::wstring program = L"\"" + test::HomeFile(L"TrayIconTest.exe") + L"\"";
-    const std::wstring library = L"\"" + test::HomeFile(L"GLMBX32.DLL") + L"\"";
+    const std::wstring library = L"\"" + test::HomeFile(test::LibraryFile) + L"\"";
     const std::wstring longArgs(300, L'x'), none = L"<none>";
     // Each row after the one before. No module: the current application's, which is the
     // library's own until a host program registers itself.

@@ -34,7 +34,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 
 HMODULE Library()
 {
-    return GetModuleHandleW(L"GLMBX32.DLL");
+    return GetModuleHandleW(LibraryFile);
 }
 
 std::wstring LibraryString(UINT id)

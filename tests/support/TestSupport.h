@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "product/Version.h"
+
 namespace test {
 
 // Pumps this thread's messages until done() holds or timeoutMs passes; returns done().
@@ -15,7 +17,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 void PumpPending();
 
 std::wstring ExeDir();
-// GLMBX32.DLL as loaded, and a string of its resources.
+// The library of this build's edition (GLMBX32.DLL or GLMBX64.DLL): its file name, the module
+// as loaded, and a string of its resources.
+constexpr const wchar_t* LibraryFile = GLMBX_WIDE(GLMBX_DLL_NAME);
 HMODULE Library();
 std::wstring LibraryString(UINT id);
 // A window's text (up to 1023 characters).

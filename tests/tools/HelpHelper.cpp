@@ -1,10 +1,10 @@
 // HelpHelper: opens a help topic with a copy of the library in a folder of the test's choosing.
 //
 // HelpHelper.exe --log FILE TOPIC
-// Run from a folder that holds it and a copy of GLMBX32.DLL (and whatever help file the test
+// Run from a folder that holds it and a copy of the library (and whatever help file the test
 // put there), so that the library looks for its help file beside itself in that folder.
 // Message boxes are answered with OK. Log lines, in this order:
-//   library=<path of the GLMBX32.DLL in use>
+//   library=<path of the library in use>
 //   result=<0|1> boxes=<n> icon=<none|stop|other> hhctrl=<0|1>   hhctrl: the control is loaded
 //   text=<the last box's text, line breaks as \n>
 #include <windows.h>
@@ -29,7 +29,7 @@ int wmain(int argc, wchar_t** argv)
         return 2;
 
     wchar_t library[MAX_PATH] = L"";
-    GetModuleFileNameW(GetModuleHandleW(L"GLMBX32.DLL"), library, MAX_PATH);
+    GetModuleFileNameW(test::Library(), library, MAX_PATH);
     Log("library=" + test::ToUtf8(library));
 
     test::BoxAnswerer boxes(IDOK);
