@@ -110,9 +110,12 @@ std::wstring NewTempDir(const wchar_t* name)
     static int serial;
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
-    std::wstring dir = std::wstring(base) + L"glmbx-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) +
-                       L"-" + std::to_wstring(++serial);
-    CreateDirectoryW(dir.c_str(), nullptr);
+    // Wine hands out process ids again: a folder an earlier process left behind is not ours.
+    std::wstring dir;
+    do
+        dir = std::wstring(base) + L"glmbx-" + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+              std::to_wstring(++serial);
+    while (!CreateDirectoryW(dir.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS && serial < 100000);
     return dir;
 }
 
