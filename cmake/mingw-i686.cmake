@@ -1,19 +1,4 @@
-# Cross-build for 32-bit Windows with MinGW-w64 (posix thread model, linked statically: GoogleTest needs std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 32-bit Windows.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-
-find_program(CMAKE_C_COMPILER NAMES ${TOOLCHAIN_PREFIX}-gcc-posix ${TOOLCHAIN_PREFIX}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${TOOLCHAIN_PREFIX}-g++-posix ${TOOLCHAIN_PREFIX}-g++ REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${TOOLCHAIN_PREFIX}-windres REQUIRED)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Test programs run through Wine; scripts/test sets WINEPREFIX and DISPLAY for it.
-find_program(WINE_PROGRAM NAMES wine)
-if(WINE_PROGRAM)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

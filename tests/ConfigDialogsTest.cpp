@@ -21,12 +21,8 @@
 
 namespace {
 
-const wchar_t StartTitle[] = L"Glimpsebox XP Edition";
+using test::TrayClass, test::StartTitle, test::SettingsKey, test::SetupKey, test::RunKey;
 const wchar_t PropertiesTitle[] = L"Glimpsebox properties";
-const wchar_t TrayClass[] = L"Corvantrix_GLIMPSEBOX_TBICON";
-const wchar_t SettingsKey[] = L"Software\\Corvantrix\\Glimpsebox";
-const wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wchar_t SetupKey[] = L"Software\\Corvantrix\\Glimpsebox\\Setup";
 const DWORD Ok = IDOK, Cancel = IDCANCEL, Started = MyOpts::FlagStartedOnce, Noted = MyOpts::FlagSpywareNoteShown;
 const std::wstring Elsewhere = L"C:\\elsewhere\\other.exe", NoEntry = L"<none>";
 

@@ -20,12 +20,8 @@
 
 namespace {
 
-const wchar_t TrayClass[] = L"Corvantrix_GLIMPSEBOX_TBICON";
-const wchar_t StartTitle[] = L"Glimpsebox XP Edition";
-const wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+using test::TrayClass, test::StartTitle, test::SettingsKey, test::SetupKey, test::RunKey;
 const wchar_t UninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Glimpsebox";
-const wchar_t SettingsKey[] = L"Software\\Corvantrix\\Glimpsebox";
-const wchar_t SetupKey[] = L"Software\\Corvantrix\\Glimpsebox\\Setup";
 const wchar_t SetupName[] = L"Glimpsebox-" GLMBX_WIDE(GLMBX_VERSION_TEXT) L"-setup.exe";
 const std::wstring None = L"<none>";
 

@@ -12,7 +12,6 @@
 
 namespace {
 
-const wchar_t RootPath[] = L"Software\\Corvantrix\\Glimpsebox";
 const wchar_t ValueName[] = L"StrListTest";
 
 std::vector<std::wstring> Contents(const StrList& list)
@@ -31,7 +30,8 @@ std::string Stored()
     std::string data(4096, '\0');
     DWORD size = static_cast<DWORD>(data.size());
     DWORD type = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, RootPath, ValueName, RRF_RT_ANY, &type, &data[0], &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CURRENT_USER, test::SettingsKey, ValueName, RRF_RT_ANY, &type, &data[0], &size) !=
+        ERROR_SUCCESS)
         return "missing";
     return type == REG_BINARY ? data.substr(0, size) : "not binary";
 }
@@ -47,7 +47,7 @@ std::string Wide(const std::string& ascii)
 
 class StrLists : public ::testing::Test {
 protected:
-    test::SavedValue saved{HKEY_CURRENT_USER, RootPath, ValueName};
+    test::SavedValue saved{HKEY_CURRENT_USER, test::SettingsKey, ValueName};
 };
 
 } // namespace
@@ -112,7 +112,7 @@ TEST_F(StrLists, ADamagedValueLoadsWhatIsWhole)
     };
     for (const Case& c : cases) {
         test::Row row(c.data.size());
-        RegSetKeyValueW(HKEY_CURRENT_USER, RootPath, ValueName, REG_BINARY, c.data.data(),
+        RegSetKeyValueW(HKEY_CURRENT_USER, test::SettingsKey, ValueName, REG_BINARY, c.data.data(),
                         static_cast<DWORD>(c.data.size()));
         StrList list(ValueName);
         list.AddTail(L"stale");

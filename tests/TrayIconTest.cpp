@@ -22,6 +22,7 @@ using test::SeqWParam;
 
 namespace {
 
+using test::RunKey;
 const WORD Product = 1192;
 const UINT Notify = WM_USER + 1, LeftClick = WM_USER + 2, DoubleClick = WM_USER + 3, RightClick = WM_USER + 4;
 const UINT MyMessage = ProductInfo::GetMyMessage();
@@ -202,8 +203,6 @@ TEST_F(TrayIconTest, TaskbarCreatedPutsTheIconBackWithItsTip)
 }
 
 namespace {
-
-const wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // The text of a log-on entry, or "<none>".
 std::wstring RunEntry(HKEY root, const std::wstring& name)

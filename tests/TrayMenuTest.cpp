@@ -26,7 +26,6 @@
 namespace {
 
 const UINT Notify = WM_USER + 1, StepMsg = WM_APP + 77;
-const wchar_t AppKey[] = L"Software\\Corvantrix\\Glimpsebox";
 
 // How many Down keys reach an item from no selection (the separator is skipped).
 enum { KeyOpen = 1, KeyConfigure = 2, KeyExit = 4 };
@@ -174,8 +173,8 @@ TEST(TrayMenuTest, OpenOpensTheMirrorAndAnotherClickChangesNothing)
 {
     test::StandinProcess shell;
     ASSERT_TRUE(shell.StartItems(test::ItemLine(60, 60, "FF0000", "Red") + test::ItemLine(300, 60, "00FF00", "Green")));
-    test::SavedValue posX(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosX);
-    test::SavedValue posY(HKEY_CURRENT_USER, AppKey, MyWndOpts::pszPosY);
+    test::SavedValue posX(HKEY_CURRENT_USER, test::SettingsKey, MyWndOpts::pszPosX);
+    test::SavedValue posY(HKEY_CURRENT_USER, test::SettingsKey, MyWndOpts::pszPosY);
     TestTray tray;
     ASSERT_TRUE(tray.IsReady());
     tray.steps.push_back(tray.Choose(KeyOpen));
@@ -325,10 +324,10 @@ std::vector<COLORREF> PaintedIcon(HWND* icon)
 
 TEST(TrayMenuTest, LowColourOptionSwapsTheIconOtherOptionsLeaveIt)
 {
-    test::SavedValue options(HKEY_CURRENT_USER, AppKey, L"Options");
-    test::SavedValue border(HKEY_CURRENT_USER, AppKey, MyOpts::pszBorderType);
+    test::SavedValue options(HKEY_CURRENT_USER, test::SettingsKey, L"Options");
+    test::SavedValue border(HKEY_CURRENT_USER, test::SettingsKey, MyOpts::pszBorderType);
     auto store = [](const wchar_t* name, DWORD value) {
-        RegSetKeyValueW(HKEY_CURRENT_USER, AppKey, name, REG_DWORD, &value, sizeof(value));
+        RegSetKeyValueW(HKEY_CURRENT_USER, test::SettingsKey, name, REG_DWORD, &value, sizeof(value));
     };
     store(L"Options", 0);
     std::vector<COLORREF> normal, low, back;

@@ -22,7 +22,6 @@
 
 namespace {
 
-const wchar_t SetupPath[] = L"Software\\Corvantrix\\Glimpsebox\\Setup";
 const DWORD Day = 86400;
 const DWORD Spread = 3600;
 
@@ -70,7 +69,7 @@ DWORD SetupDword(const wchar_t* name, DWORD missing = 0xBADF00D)
 {
     DWORD value = 0;
     DWORD size = sizeof(value);
-    LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, SetupPath, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, test::SetupKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
     return status == ERROR_SUCCESS ? value : missing;
 }
 
@@ -78,18 +77,18 @@ std::wstring SetupString(const wchar_t* name)
 {
     wchar_t text[1024] = L"";
     DWORD size = sizeof(text);
-    RegGetValueW(HKEY_CURRENT_USER, SetupPath, name, RRF_RT_REG_SZ, nullptr, text, &size);
+    RegGetValueW(HKEY_CURRENT_USER, test::SetupKey, name, RRF_RT_REG_SZ, nullptr, text, &size);
     return text;
 }
 
 void PutSetupDword(const wchar_t* name, DWORD value)
 {
-    RegSetKeyValueW(HKEY_CURRENT_USER, SetupPath, name, REG_DWORD, &value, sizeof(value));
+    RegSetKeyValueW(HKEY_CURRENT_USER, test::SetupKey, name, REG_DWORD, &value, sizeof(value));
 }
 
 void PutSetupString(const wchar_t* name, const std::wstring& text)
 {
-    RegSetKeyValueW(HKEY_CURRENT_USER, SetupPath, name, REG_SZ, text.c_str(),
+    RegSetKeyValueW(HKEY_CURRENT_USER, test::SetupKey, name, REG_SZ, text.c_str(),
                     static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
 
@@ -172,11 +171,11 @@ protected:
             value.Delete();
     }
 
-    test::SavedValue saved[5] = {{HKEY_CURRENT_USER, SetupPath, L"NextUpdate"},
-                                 {HKEY_CURRENT_USER, SetupPath, L"RemindFreq"},
-                                 {HKEY_CURRENT_USER, SetupPath, L"AutoCheck"},
-                                 {HKEY_CURRENT_USER, SetupPath, L"UpdateDescr"},
-                                 {HKEY_CURRENT_USER, SetupPath, L"UpdateServer"}};
+    test::SavedValue saved[5] = {{HKEY_CURRENT_USER, test::SetupKey, L"NextUpdate"},
+                                 {HKEY_CURRENT_USER, test::SetupKey, L"RemindFreq"},
+                                 {HKEY_CURRENT_USER, test::SetupKey, L"AutoCheck"},
+                                 {HKEY_CURRENT_USER, test::SetupKey, L"UpdateDescr"},
+                                 {HKEY_CURRENT_USER, test::SetupKey, L"UpdateServer"}};
 
     void UseServer(const UpdateServer& server) { PutSetupString(L"UpdateServer", server.Address()); }
     void MakeDue() { PutSetupDword(L"NextUpdate", GetCurTime() - 60); }

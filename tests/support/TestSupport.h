@@ -16,6 +16,14 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Pumps whatever is queued now, without waiting.
 void PumpPending();
 
+// The system's own names, written out rather than taken from the product's headers, so that a
+// wrong one in the product fails the tests that use them.
+inline constexpr wchar_t TrayClass[] = L"Corvantrix_GLIMPSEBOX_TBICON";
+inline constexpr wchar_t StartTitle[] = L"Glimpsebox XP Edition";
+inline constexpr wchar_t SettingsKey[] = L"Software\\Corvantrix\\Glimpsebox";
+inline constexpr wchar_t SetupKey[] = L"Software\\Corvantrix\\Glimpsebox\\Setup";
+inline constexpr wchar_t RunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
 std::wstring ExeDir();
 // The library of this build's edition (GLMBX32.DLL or GLMBX64.DLL): its file name, the module
 // as loaded, and a string of its resources.
